@@ -1,0 +1,45 @@
+#include "app/config_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/file_util.h"
+#include "app/game_state.h"
+
+const char* const kConfigFileName = "config.dat";
+
+void loadConfig() {
+    unsigned char buffer[sizeof(ConfigRecord)] = {};
+    FILE* file = std::fopen(kConfigFileName, "rb");
+    if (!file) return;
+    // A short file leaves the rest zero, so its marker byte cannot read 'Y'.
+    size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    (void)got;
+    std::fclose(file);
+    std::memcpy(&gameState.config, buffer, sizeof buffer);
+}
+
+void applyConfigDefaults() {
+    ConfigRecord& config = gameState.config;
+    if (config.validMarker == 'Y') return;
+    std::memset(config.playerName, 0, sizeof config.playerName);
+    std::memcpy(config.playerName, "VELMO", 5);
+    config.gameMode = FreePlay;
+    config.musicOn = 1;
+    config.speed = 50;
+    config.validMarker = 'Y';
+}
+
+void saveConfig() {
+    unsigned char buffer[sizeof(ConfigRecord)];
+    std::memcpy(buffer, &gameState.config, sizeof buffer);
+    writeFileAtomically(kConfigFileName, buffer, sizeof buffer);
+}
+
+void copyNameField(const char* field, size_t fieldSize, char* out, size_t outSize) {
+    if (outSize == 0) return;
+    size_t length = 0;
+    while (length < fieldSize && length + 1 < outSize && field[length] != '\0') ++length;
+    std::memcpy(out, field, length);
+    out[length] = '\0';
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// The player's settings, stored as these exact 80 bytes in config.dat.
+struct ConfigRecord {
+    char playerName[10];
+    uint8_t reserved10[2];
+    int32_t speed;
+    uint8_t reserved16[8];
+    int32_t gameMode;
+    uint8_t musicOn;
+    uint8_t reserved29[43];
+    uint8_t validMarker;
+    uint8_t reserved73[7];
+};
+static_assert(sizeof(ConfigRecord) == 80, "config.dat holds exactly 80 bytes");
+static_assert(offsetof(ConfigRecord, speed) == 12);
+static_assert(offsetof(ConfigRecord, gameMode) == 24);
+static_assert(offsetof(ConfigRecord, musicOn) == 28);
+static_assert(offsetof(ConfigRecord, validMarker) == 72);
+
+enum GameMode : int32_t { FreePlay = 1, TimeAttack = 2, Hardcore = 3, HundredMoves = 4 };
+
+extern const char* const kConfigFileName;
+
+void loadConfig();
+void applyConfigDefaults();
+void saveConfig();
+
+// Copies a fixed name field into a zero-terminated string; the field itself
+// may lack its terminator when the file it came from was damaged.
+void copyNameField(const char* field, size_t fieldSize, char* out, size_t outSize);

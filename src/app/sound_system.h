@@ -1,0 +1,46 @@
+#pragma once
+// Our own sound layer with the FSOUND_ operations the game was written
+// against: two looping streams and one-shot samples, mixed over SDL audio.
+
+struct FSOUND_SAMPLE;
+struct FSOUND_STREAM;
+
+constexpr int FSOUND_FREE = -1;
+constexpr unsigned FSOUND_LOOP_OFF = 0x01;
+constexpr unsigned FSOUND_LOOP_NORMAL = 0x02;
+constexpr unsigned FSOUND_STEREO = 0x40;
+constexpr float kRequiredSoundVersion = 3.75f;
+
+float FSOUND_GetVersion();
+signed char FSOUND_SetMixer(int mixer);
+signed char FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned flags);
+int FSOUND_GetError();
+const char* FMOD_ErrorString(int errorCode);
+FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned mode, int offset, int length);
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode, int offset, int length);
+signed char FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode);
+int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
+signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream);
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
+void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
+void FSOUND_Close();
+
+// The operations above dispatch through this table; tests swap in a recorder.
+struct SoundApi {
+    float (*getVersion)();
+    signed char (*setMixer)(int mixer);
+    signed char (*init)(int mixRate, int maxSoftwareChannels, unsigned flags);
+    int (*getError)();
+    FSOUND_STREAM* (*streamOpen)(const char* name, unsigned mode, int offset, int length);
+    FSOUND_SAMPLE* (*sampleLoad)(int index, const char* name, unsigned mode, int offset, int length);
+    signed char (*sampleSetMode)(FSOUND_SAMPLE* sample, unsigned mode);
+    int (*streamPlay)(int channel, FSOUND_STREAM* stream);
+    signed char (*streamStop)(FSOUND_STREAM* stream);
+    int (*playSound)(int channel, FSOUND_SAMPLE* sample);
+    void (*sampleFree)(FSOUND_SAMPLE* sample);
+    void (*close)();
+};
+
+extern SoundApi soundApi;
+// The mixer over the SDL audio device.
+SoundApi deviceSoundApi();

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+
+struct GameState;
+
+// Everything from reading config.dat to the first menu frame. Exits with
+// code 2 when no window can be shown.
+void runStartup(GameState& state, int* argc, char** argv);
+void startSoundSystem(GameState& state);
+void runMainLoop(GameState& state);
+void shutdownGame(GameState& state);
+
+// How long the main loop sleeps after a frame that took spentMs.
+uint32_t frameDelayMs(uint32_t spentMs);

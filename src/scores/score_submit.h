@@ -1,0 +1,3 @@
+#pragma once
+
+int submitScore(const char* host, int port);
