@@ -1,6 +1,93 @@
-// Stand-in until the highscore tables land.
 #include "scores/highscore_table.h"
 
-void loadHighscores(HighscoreStore&) {}
-void saveHighscores() {}
-int insertHighscore(int) { return kNotEntered; }
+#include <cstdio>
+#include <cstring>
+
+#include "app/file_util.h"
+#include "app/game_state.h"
+#include "app/platform.h"
+
+const char* const kHighscoreFileName = "highscore.dat";
+
+namespace {
+constexpr int kDefaultNameTables = 3;  // only the first three tables carry names
+
+void applyHighscoreDefaults(HighscoreStore& store) {
+    store.initialisedMarker = 'Y';
+    for (int r = 0; r < kHighscoreRows; ++r) {
+        for (int t = 0; t < kDefaultNameTables; ++t) std::memcpy(store.tables[t].rows[r].name, "VELMO", 6);
+        for (int t = 0; t < kHighscoreTables; ++t) {
+            HighscoreEntry& row = store.tables[t].rows[r];
+            row.blocksDestroyed = 123;
+            row.score = 2000;
+            row.reserved60 = 50;
+            row.time = 45;
+        }
+        // The generator's order matters: kinds outside, tables inside.
+        for (int j = 0; j < 10; ++j)
+            for (int t = 0; t < kHighscoreTables; ++t) store.tables[t].rows[r].removedByKind[j] = gameRand() % 100 + 1;
+    }
+}
+
+// Opens a gap at row r; the old bottom row is lost.
+void shiftRowsDown(HighscoreTable& table, int r) {
+    for (int j = kHighscoreRows - 1; j > r; --j) table.rows[j] = table.rows[j - 1];
+}
+
+void writeResult(HighscoreEntry& row, uint32_t time, double ratio) {
+    std::memcpy(row.name, gameState.config.playerName, sizeof row.name);
+    row.score = gameState.score;
+    row.blocksDestroyed = gameState.blocksDestroyed;
+    row.time = time;
+    row.scorePerSecond = ratio;
+}
+
+int insertFreePlay(HighscoreTable& table) {
+    uint32_t elapsed = gameState.elapsedMs;
+    uint32_t seconds = elapsed / 1000;
+    if (seconds < 100) return kNotEntered;
+    double ratio = gameState.score / (elapsed / 1000.0);
+    for (int r = 0; r < kHighscoreRows; ++r) {
+        if (ratio >= table.rows[r].scorePerSecond) {
+            shiftRowsDown(table, r);
+            writeResult(table.rows[r], seconds, ratio);
+            return r;
+        }
+    }
+    return kNotEntered;
+}
+
+int insertTimeAttack(HighscoreTable& table) {
+    uint32_t elapsed = gameState.elapsedMs;
+    for (int r = 0; r < kHighscoreRows; ++r) {
+        if (table.rows[r].time <= elapsed) {
+            shiftRowsDown(table, r);
+            writeResult(table.rows[r], elapsed, gameState.score / (elapsed / 1000.0));
+            return r;
+        }
+    }
+    return kNotEntered;
+}
+}  // namespace
+
+void loadHighscores(HighscoreStore& store) {
+    // Zero-filled, so a short file cannot leave a stale marker behind.
+    static unsigned char buffer[sizeof(HighscoreStore)];
+    std::memset(buffer, 0, sizeof buffer);
+    FILE* file = std::fopen(kHighscoreFileName, "rb");
+    if (file) {
+        size_t got = std::fread(buffer, 1, sizeof buffer, file);
+        (void)got;
+        std::fclose(file);
+        std::memcpy(&store, buffer, sizeof buffer);
+    }
+    if (store.initialisedMarker != 'Y') applyHighscoreDefaults(store);
+}
+
+void saveHighscores() { writeFileAtomically(kHighscoreFileName, &gameState.highscores, sizeof(HighscoreStore)); }
+
+int insertHighscore(int mode) {
+    if (mode == FreePlay) return insertFreePlay(gameState.highscores.tables[0]);
+    if (mode == TimeAttack) return insertTimeAttack(gameState.highscores.tables[1]);
+    return kNotEntered;
+}

@@ -42,6 +42,8 @@ static_assert(offsetof(HighscoreStore, initialisedMarker) == 9600);
 
 constexpr int kNotEntered = 11;
 
+extern const char* const kHighscoreFileName;
+
 void loadHighscores(HighscoreStore& store);
 void saveHighscores();
 int insertHighscore(int mode);
