@@ -1,13 +1,15 @@
 #pragma once
 #include "game/board.h"
+#include "game/board_model.h"
 
 // Board rules: no OpenGL here. All operations work on the one board of the
 // game state and read its extent from boardColumns and boardRows.
-void resetCell(Cell& cell);
-void scatterBlocks(Board& board);
-void findRowRun(Board& board, PosList& list, int column, int row, int kind, bool nested);
-void findColumnRun(Board& board, PosList& list, int column, int row, int kind, bool nested);
+// Begins exchanging (column, row) with its right-hand neighbour, or does
+// nothing when either cell is locked or a fall is under way there.
 void startSwap(Board& board, int column, int row);
+// One frame: every fall and swap advances a step, then at most one new block
+// drops in at the top.
 void updateBoard(Board& board);
+// Destroys every run on the board and scores it.
 void resolveRuns(Board& board);
 void awardRun(Board& board, int n, int kind);

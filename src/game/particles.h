@@ -1,6 +1,10 @@
 #pragma once
 #include "game/board.h"
 
+// Adds a glow over the destroyed block at (column, row).
 void spawnParticle(Board& board, float column, float row);
-// Ages the glows and the flash by one frame (unless paused); drawing calls it.
+// Draws every glow and the flash over the scene, then ages them by one frame.
 void drawParticles(Board& board);
+// One frame of ageing, unless the game is paused: glows grow and fade and
+// are dropped once invisible; the flash fades. Needs no GL context.
+void ageParticles(Board& board);
