@@ -1,24 +1,199 @@
-// Stand-in until the mixer lands: a sound system that never starts.
+// The FSOUND_ operations over SDL's audio device. The game calls them on
+// its one thread; SDL mixes on its audio thread, so everything the mixer
+// reads changes only under the audio lock.
+#include <SDL.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "app/sound_channels.h"
+#include "app/sound_decoder.h"
+#include "app/sound_errors.h"
 #include "app/sound_system.h"
 
 namespace {
-float version() { return 3.75f; }
+constexpr int kMaxChannels = 256;
+
+struct SoundSystem {
+    bool running = false;
+    int error = SoundOk;
+    uint32_t mixRate = 0;
+    ChannelSet channels;
+    std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
+    std::vector<std::unique_ptr<FSOUND_STREAM>> streams;
+
+    // A test that never closed must not leave the mixer reading freed handles.
+    ~SoundSystem() {
+        if (running) SDL_CloseAudio();
+    }
+};
+
+SoundSystem sys;
+
+struct AudioLock {
+    AudioLock() { SDL_LockAudio(); }
+    ~AudioLock() { SDL_UnlockAudio(); }
+};
+
+void mixCallback(void*, Uint8* stream, int length) {
+    mixChannels(sys.channels, reinterpret_cast<int16_t*>(stream), static_cast<size_t>(length) / 4);
+}
+
+bool fail(int code) {
+    sys.error = code;
+    return false;
+}
+
+bool usable() { return sys.running || fail(SoundNotInitialised); }
+
+// Handles are checked against what is alive, so a stale or foreign one is
+// refused instead of followed.
+template <typename T>
+T* live(const std::vector<std::unique_ptr<T>>& list, T* handle) {
+    if (!handle || !usable()) return nullptr;
+    for (const auto& item : list)
+        if (item.get() == handle) return handle;
+    fail(SoundInvalidParam);
+    return nullptr;
+}
+
+bool plainLoad(const char* name, int offset, int length) {
+    if (!usable()) return false;
+    if (!name || offset != 0 || length != 0) return fail(SoundInvalidParam);
+    return true;
+}
+
+float getVersion() { return 3.75f; }
 signed char setMixer(int) { return 1; }
-signed char init(int, int, unsigned) { return 0; }
-int lastError() { return 2; }
-FSOUND_STREAM* streamOpen(const char*, unsigned, int, int) { return nullptr; }
-FSOUND_SAMPLE* sampleLoad(int, const char*, unsigned, int, int) { return nullptr; }
-signed char sampleSetMode(FSOUND_SAMPLE*, unsigned) { return 0; }
-int streamPlay(int, FSOUND_STREAM*) { return -1; }
-signed char streamStop(FSOUND_STREAM*) { return 0; }
-int playSound(int, FSOUND_SAMPLE*) { return -1; }
-void sampleFree(FSOUND_SAMPLE*) {}
-void close() {}
+
+signed char init(int mixRate, int channelCount, unsigned) {
+    if (sys.running) return fail(SoundAlreadyStarted);
+    if (mixRate < 4000 || mixRate > 192000 || channelCount < 1 || channelCount > kMaxChannels)
+        return fail(SoundInvalidParam);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return fail(SoundNoDevice);
+    SDL_AudioSpec wanted{};
+    wanted.freq = mixRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = 1024;
+    wanted.callback = mixCallback;
+    resetChannels(sys.channels, channelCount);
+    // No "obtained" spec: SDL converts to whatever the device really takes.
+    if (SDL_OpenAudio(&wanted, nullptr) < 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return fail(SoundNoDevice);
+    }
+    sys.mixRate = static_cast<uint32_t>(mixRate);
+    sys.running = true;
+    sys.error = SoundOk;
+    SDL_PauseAudio(0);
+    return 1;
+}
+
+int getError() { return sys.error; }
+
+FSOUND_STREAM* streamOpen(const char* name, unsigned mode, int offset, int length) {
+    if (!plainLoad(name, offset, length)) return nullptr;
+    try {
+        auto stream = std::make_unique<FSOUND_STREAM>();
+        int code = openSoundDecoder(stream->decoder, name, sys.mixRate, (mode & FSOUND_LOOP_NORMAL) != 0);
+        if (code != SoundOk) {
+            fail(code);
+            return nullptr;
+        }
+        sys.streams.push_back(std::move(stream));
+    } catch (const std::bad_alloc&) {
+        fail(SoundNoMemory);
+        return nullptr;
+    }
+    return sys.streams.back().get();
+}
+
+FSOUND_SAMPLE* sampleLoad(int, const char* name, unsigned mode, int offset, int length) {
+    if (!plainLoad(name, offset, length)) return nullptr;
+    try {
+        auto sample = std::make_unique<FSOUND_SAMPLE>();
+        int code = decodeSoundFile(name, sys.mixRate, sample->frames);
+        if (code != SoundOk) {
+            fail(code);
+            return nullptr;
+        }
+        sample->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
+        sys.samples.push_back(std::move(sample));
+    } catch (const std::bad_alloc&) {
+        fail(SoundNoMemory);
+        return nullptr;
+    }
+    return sys.samples.back().get();
+}
+
+signed char sampleSetMode(FSOUND_SAMPLE* handle, unsigned mode) {
+    FSOUND_SAMPLE* sample = live(sys.samples, handle);
+    if (!sample) return 0;
+    if (mode & FSOUND_LOOP_NORMAL) sample->loop = true;
+    else if (mode & FSOUND_LOOP_OFF) sample->loop = false;
+    return 1;
+}
+
+int streamPlay(int channel, FSOUND_STREAM* handle) {
+    FSOUND_STREAM* stream = live(sys.streams, handle);
+    if (!stream) return -1;
+    {
+        AudioLock lock;
+        if (stream->channel >= 0) return stream->channel;
+    }
+    // Stopped, so the mixer does not touch it: seek outside the lock.
+    rewindSoundDecoder(stream->decoder);
+    SoundError error = SoundOk;
+    AudioLock lock;
+    int used = startStream(sys.channels, channel, stream, error);
+    if (used < 0) fail(error);
+    return used;
+}
+
+signed char streamStop(FSOUND_STREAM* handle) {
+    FSOUND_STREAM* stream = live(sys.streams, handle);
+    if (!stream) return 0;
+    AudioLock lock;
+    stopChannel(sys.channels, stream->channel);
+    return 1;
+}
+
+int playSound(int channel, FSOUND_SAMPLE* handle) {
+    FSOUND_SAMPLE* sample = live(sys.samples, handle);
+    if (!sample) return -1;
+    SoundError error = SoundOk;
+    AudioLock lock;
+    int used = startSample(sys.channels, channel, sample, error);
+    if (used < 0) fail(error);
+    return used;
+}
+
+void sampleFree(FSOUND_SAMPLE* handle) {
+    FSOUND_SAMPLE* sample = live(sys.samples, handle);
+    if (!sample) return;
+    {
+        AudioLock lock;
+        stopSample(sys.channels, sample);
+    }
+    sys.samples.erase(std::find_if(sys.samples.begin(), sys.samples.end(),
+                                   [sample](const auto& item) { return item.get() == sample; }));
+}
+
+void close() {
+    if (!usable()) return;
+    SDL_CloseAudio();
+    resetChannels(sys.channels, 0);
+    sys.samples.clear();
+    sys.streams.clear();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sys.running = false;
+}
 }  // namespace
 
-const char* FMOD_ErrorString(int) { return "Sound device not available"; }
-
 SoundApi deviceSoundApi() {
-    return {version, setMixer, init, lastError, streamOpen, sampleLoad, sampleSetMode,
+    return {getVersion, setMixer, init, getError, streamOpen, sampleLoad, sampleSetMode,
             streamPlay, streamStop, playSound, sampleFree, close};
 }

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app/sound_errors.h"
+#include "app/sound_system.h"
+#include "sound_fixtures.h"
+#include "temp_dir.h"
+
+namespace {
+// Every operation on a handle, as the menu and the game issue them even
+// when sound is off; none may act or crash.
+void callEverything(FSOUND_STREAM* stream, FSOUND_SAMPLE* sample) {
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), -1);
+    EXPECT_EQ(FSOUND_Stream_Stop(stream), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+    EXPECT_EQ(FSOUND_Sample_SetMode(sample, FSOUND_LOOP_OFF), 0);
+    FSOUND_Sample_Free(sample);
+}
+
+struct DiskAudio {
+    explicit DiskAudio(const std::string& file) {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    }
+    ~DiskAudio() {
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+    }
+};
+}  // namespace
+
+TEST(SoundDevice, ErrorTextsAndVersion) {
+    EXPECT_FLOAT_EQ(FSOUND_GetVersion(), 3.75f);
+    EXPECT_STREQ(FMOD_ErrorString(SoundOk), "No errors");
+    EXPECT_STREQ(FMOD_ErrorString(SoundNoDevice), "No audio device");
+    EXPECT_STREQ(FMOD_ErrorString(SoundFileNotFound), "File not found");
+    EXPECT_STREQ(FMOD_ErrorString(SoundFileFormat), "Unsupported file format");
+    EXPECT_STREQ(FMOD_ErrorString(SoundNotInitialised), "Sound system not initialised");
+    EXPECT_STREQ(FMOD_ErrorString(18), "Unknown error");
+    EXPECT_STREQ(FMOD_ErrorString(-1), "Unknown error");
+}
+
+TEST(SoundDevice, WithoutADeviceInitFailsAndEverythingElseDoesNothing) {
+    TempDir dir;
+    writeWav(dir.file("tone.wav"), 44100, 2, sineFrames(2, 44100, 440, 0.1, 0.5));
+    // Before any start.
+    EXPECT_EQ(FSOUND_Stream_Open(dir.file("tone.wav").c_str(), FSOUND_LOOP_NORMAL, 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), SoundNotInitialised);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, dir.file("tone.wav").c_str(), FSOUND_STEREO, 0, 0), nullptr);
+    callEverything(nullptr, nullptr);
+    int notAHandle[4] = {};
+    callEverything(reinterpret_cast<FSOUND_STREAM*>(notAHandle), reinterpret_cast<FSOUND_SAMPLE*>(notAHandle));
+    FSOUND_Close();
+    EXPECT_EQ(FSOUND_GetError(), SoundNotInitialised);
+
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(FSOUND_SetMixer(0), 1);
+    EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
+    unsetenv("SDL_AUDIODRIVER");
+    EXPECT_EQ(FSOUND_GetError(), SoundNoDevice);
+    EXPECT_STREQ(FMOD_ErrorString(FSOUND_GetError()), "No audio device");
+    EXPECT_EQ(FSOUND_Stream_Open(dir.file("tone.wav").c_str(), FSOUND_LOOP_NORMAL, 0, 0), nullptr);
+    callEverything(nullptr, nullptr);
+    FSOUND_Close();
+}
+
+TEST(SoundDevice, PlaysToTheDiskDeviceAndRefusesStaleHandlesAfterClose) {
+    TempDir dir;
+    DiskAudio disk(dir.file("out.raw"));
+    writeWav(dir.file("tone.wav"), 44100, 2, sineFrames(2, 44100, 440, 0.2, 0.5));
+    ASSERT_TRUE(encodeOgg(dir.file("tone.wav"), dir.file("tone.ogg")));
+    EXPECT_EQ(FSOUND_Init(44100, 0, 0), 0);
+    EXPECT_EQ(FSOUND_GetError(), SoundInvalidParam);
+    ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
+    EXPECT_EQ(FSOUND_GetError(), SoundOk);
+    EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
+    EXPECT_EQ(FSOUND_GetError(), SoundAlreadyStarted);
+
+    EXPECT_EQ(FSOUND_Stream_Open(dir.file("missing.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), SoundFileNotFound);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, dir.file("tone.wav").c_str(), FSOUND_STEREO, 10, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), SoundInvalidParam);
+    callEverything(nullptr, nullptr);
+
+    FSOUND_STREAM* music = FSOUND_Stream_Open(dir.file("tone.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, 0);
+    FSOUND_SAMPLE* click = FSOUND_Sample_Load(FSOUND_FREE, dir.file("tone.wav").c_str(), FSOUND_STEREO, 0, 0);
+    ASSERT_NE(music, nullptr);
+    ASSERT_NE(click, nullptr);
+    EXPECT_EQ(FSOUND_Sample_SetMode(click, FSOUND_LOOP_OFF), 1);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 0);  // already playing: same channel
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, click), 1);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, click), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(FSOUND_Stream_Stop(music), 1);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
+    FSOUND_Sample_Free(click);  // while it may still be playing
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, click), -1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    FSOUND_Close();
+
+    // The freed and the closed handles are refused, not followed.
+    callEverything(music, click);
+    EXPECT_EQ(FSOUND_GetError(), SoundNotInitialised);
+    FSOUND_Close();
+
+    std::vector<unsigned char> raw = readFileBytes(dir.file("out.raw"));
+    ASSERT_GT(raw.size(), 44100u * 4 / 10);
+    std::vector<int16_t> samples(raw.size() / 2);
+    std::memcpy(samples.data(), raw.data(), samples.size() * 2);
+    EXPECT_GT(rms(samples.data(), samples.size()), 3000);
+}
