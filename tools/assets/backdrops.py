@@ -31,7 +31,7 @@ def game_backdrop():
     image += _bokeh(x, y, rng, 16, [rgb(60, 90, 160), rgb(70, 60, 140), rgb(40, 110, 130)], 0.22)
     # A faint diagonal lattice gives the eye some depth without any busyness.
     lattice = np.abs(np.sin((x + y) * 9.0 * np.pi)) ** 60 + np.abs(np.sin((x - y) * 9.0 * np.pi)) ** 60
-    image += lattice[..., None] * np.asarray(rgb(20, 28, 52)) * 0.3
+    image += lattice[..., None] * np.asarray(rgb(20, 28, 52)) * 0.2
     image *= _vignette(x, y, 0.55)
     return np.clip(image + bayer_dither(SIZE, SIZE), 0.0, 1.0)
 

@@ -9,8 +9,8 @@ from raster import BOLD, SUPERSAMPLE
 
 CELL, WINDOW, OFFSET, PER_ROW = 30, 27, 2, 9
 FIRST, LAST = 32, 121
-EM = 26
-CAP_TOP = 2.6  # window row where capitals start
+EM = 28
+CAP_TOP = 2.2  # window row where capitals start
 SPARE = 1      # empty pixels kept at each side of the window
 
 

@@ -18,8 +18,9 @@ def _hue(r, g, b, saturation):
 class Style:
     def __init__(self, hue_top, hue_bottom, stroke_hue):
         # Pale upper half, a sharp gloss line, a deep lower half.
-        self.stops = [(0.0, _hue(*hue_top, 0.12)), (0.46, _hue(*hue_top, 0.45)),
-                      (0.54, _hue(*hue_bottom, 0.85)), (1.0, _hue(*hue_bottom, 1.0))]
+        # The menu adds the words at 60 %, so they stay pale enough to read light.
+        self.stops = [(0.0, _hue(*hue_top, 0.05)), (0.46, _hue(*hue_top, 0.3)),
+                      (0.54, _hue(*hue_bottom, 0.55)), (1.0, _hue(*hue_bottom, 0.8))]
         self.stroke = _hue(*stroke_hue, 1.0)
 
     def fill_colour(self, height):
