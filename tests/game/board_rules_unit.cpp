@@ -187,6 +187,19 @@ TEST_F(BoardRules, ABlockFollowingAFallGoesOnUntilTheBlockBelowStops) {
     EXPECT_EQ(blocksOnBoard(), 2);
 }
 
+TEST_F(BoardRules, ALandingBlockWaitsAboveACellThatASwapIsFilling) {
+    layBlocks({"..1...", "......", "...2..", "..34.."});
+    cellAt(2, 5).falling = cellAt(2, 5).busy = true;
+    cellAt(2, 5).fallProgress = 100;
+    cellAt(2, 6).busy = true;
+    startSwap(board, 2, 7);  // the 2 moves left under the falling block
+    runRulesFrame();
+    EXPECT_TRUE(atRest(cellAt(2, 6)));
+    for (int update = 0; update < 12; ++update) runRulesFrame();
+    EXPECT_EQ(boardPicture().substr(7 * 5), "......\n..1...\n..2...\n..34..\n");
+    EXPECT_TRUE(atRest(cellAt(2, 6)) && atRest(cellAt(2, 7)));
+}
+
 TEST_F(BoardRules, ARunCompletedByALandingBlockGoesInThatFrame) {
     layBlocks({"..1...", "11.2.."});
     for (int update = 1; update <= 11; ++update) runRulesFrame();

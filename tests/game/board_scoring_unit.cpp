@@ -59,6 +59,13 @@ TEST_F(BoardScoring, ARunAddsPointsCountsAndTimeInWholeMilliseconds) {
     EXPECT_EQ(gameState.timeLeftMs, 50000u) << "no time bonus outside TIMEATTACK";
     awardRun(board, 0, 3);
     EXPECT_EQ(gameState.score, 200u);
+
+    // A kind beyond the counters (a damaged cell) must not spill into the
+    // fields stored after them.
+    awardRun(board, 3, 10);
+    awardRun(board, 3, -1);
+    EXPECT_EQ(gameState.timeLeftMs, 50000u);
+    EXPECT_EQ(gameState.score, 200u + 300u - 30u);
 }
 
 TEST_F(BoardScoring, DestroyingARunScoresSpawnsGlowsFlashesAndBooms) {
