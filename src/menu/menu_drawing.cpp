@@ -107,8 +107,11 @@ void drawMenuItems(unsigned highlight) {
 }
 
 unsigned pickMenuItem() {
-    GLint viewport[4];
+    GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
+    double width = static_cast<double>(viewport[2]) - viewport[0];
+    double height = static_cast<double>(viewport[3]) - viewport[1];
+    if (width <= 0 || height <= 0) return NoMenuItem;  // no window to pick in
     // Room for one hit record with one name. A second hit overflows it, and
     // the first item drawn under the pointer stays in the buffer.
     GLuint hitBuffer[4] = {0, 0, 0, 0};
@@ -120,9 +123,7 @@ unsigned pickMenuItem() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPickMatrix(gameState.mouseX, viewport[3] - gameState.mouseY, 2, 2, viewport);
-    double width = viewport[2] - viewport[0];
-    double height = viewport[3] - viewport[1];
+    gluPickMatrix(gameState.mouseX, static_cast<double>(viewport[3]) - gameState.mouseY, 2, 2, viewport);
     gluPerspective(45, width / height, 0.1, 1000);
     glMatrixMode(GL_MODELVIEW);
     drawMenuItems(0);
