@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstring>
 #include <ctime>
 
 #include "app/game_state.h"
@@ -22,13 +23,21 @@ constexpr int kKeyP = SDLK_p;
 constexpr int kKeyM = SDLK_m;
 constexpr float kCellPitch = 0.21f;
 
+// The raw symbol, read without trusting it to be one of the enum's values.
+int keySymbol(const SDL_Event& event) {
+    static_assert(sizeof(event.key.keysym.sym) == sizeof(int), "SDLKey is int-sized");
+    int symbol = 0;
+    std::memcpy(&symbol, &event.key.keysym.sym, sizeof symbol);
+    return symbol;
+}
+
 void drainGameEvents(GameState& state) {
     SDL_Event event;
     while (pollEvent(&event)) {
         if (event.type == SDL_KEYDOWN) {
-            setKeyDown(event.key.keysym.sym, 1);
+            setKeyDown(keySymbol(event), 1);
         } else if (event.type == SDL_KEYUP) {
-            setKeyDown(event.key.keysym.sym, 0);
+            setKeyDown(keySymbol(event), 0);
             state.keyLatch = 0;
         } else if (event.type == SDL_QUIT) {
             setKeyDown(kEscapeKey, 1);

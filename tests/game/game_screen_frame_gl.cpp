@@ -175,11 +175,15 @@ TEST_F(GameFrame, KeysComeFromEventsAndOnePressActsOnce) {
     EXPECT_EQ(gameState.cursorColumn, 0);
     EXPECT_EQ(gameState.keyLatch, 0);
     // Symbols outside the key table are ignored.
-    SDL_Event odd{};
-    odd.type = SDL_KEYDOWN;
-    odd.key.keysym.sym = static_cast<SDLKey>(5000);
-    platform.pushEvent(odd);
+    for (int symbol : {kKeyTableSize, 5000, -3}) {
+        SDL_Event odd{};
+        odd.type = SDL_KEYDOWN;
+        std::memcpy(&odd.key.keysym.sym, &symbol, sizeof symbol);
+        platform.pushEvent(odd);
+    }
+    std::vector<uint8_t> before(gameState.keyDown, gameState.keyDown + kKeyTableSize);
     frameAt(1250);
+    EXPECT_EQ(std::vector<uint8_t>(gameState.keyDown, gameState.keyDown + kKeyTableSize), before);
     EXPECT_EQ(gameState.keyLatch, 0);
 }
 
