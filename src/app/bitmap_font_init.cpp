@@ -5,19 +5,17 @@
 
 namespace {
 bool glutReady = false;
-
-bool displayAvailable() {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    XCloseDisplay(display);
-    return true;
-}
 }  // namespace
 
 void initBitmapFont(int* argc, char** argv) {
-    if (glutReady || !displayAvailable()) return;
+    if (glutReady) return;
+    // Our probe stays connected until GLUT has its own connection: closing it
+    // first can make an otherwise idle X server reset under GLUT's feet.
+    Display* probe = XOpenDisplay(nullptr);
+    if (!probe) return;
     glutInit(argc, argv);
     glutReady = true;
+    XCloseDisplay(probe);
 }
 
 bool bitmapFontReady() { return glutReady; }
