@@ -1,3 +1,35 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
 
+#include "scores/highscore_table.h"
+
+// Sends the game just ended to the score server; 1 once the player has seen
+// the result, -1 when the network could not be set up.
 int submitScore(const char* host, int port);
+
+// The request text up to and including "data=", for the given game mode.
+std::string scoreRequestHeader(int mode, const char* domain);
+// The record sent for the game that has just ended.
+HighscoreEntry scoreRecord();
+
+// Looks for the server's "dataok" across packets while keeping only the few
+// bytes a split word needs, so a chatty server cannot grow the text.
+class ResponseScanner {
+public:
+    void append(const char* data, size_t size);
+    bool found() const { return found_; }
+    size_t keptBytes() const { return kept_.size(); }
+
+private:
+    std::string kept_;
+    bool found_ = false;
+};
+
+// The whole wait for the answer is bounded, so a silent server cannot
+// freeze the game.
+constexpr uint32_t kResponseWaitLimitMs = 3000;
+
+// Where the submission's screens put their texts; tests may watch them.
+extern void (*submitDrawText)(const char* text, int x, int y);
