@@ -1,4 +1,135 @@
-// Stand-in until the highscore screen lands.
 #include "scores/highscore_screen.h"
 
-void showHighscores(int, int) {}
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cctype>
+#include <cstdio>
+
+#include "app/config_file.h"
+#include "app/game_state.h"
+#include "app/platform.h"
+#include "render/text_render.h"
+#include "scores/highscore_table.h"
+#include "scores/score_submit.h"
+
+int (*highscoreSubmitter)(const char* host, int port) = submitScore;
+
+namespace {
+constexpr int kYKey = SDLK_y;
+constexpr int kMenuBackgroundSlot = 12;
+
+const char* modeTitle(int mode) {
+    switch (mode) {
+    case FreePlay: return "FREE PLAY";
+    case TimeAttack: return "TIMEATTACK";
+    case Hardcore: return "HARDCORE";
+    default: return nullptr;
+    }
+}
+
+void drawBackground() {
+    glMatrixMode(GL_MODELVIEW);
+    glClearColor(1, 1, 1, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(0, 0, 10, 0, 0, 0, 0, 1, 0);
+    glPushMatrix();
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(-0.25f, -0.04f, 5.0f);
+    glBindTexture(GL_TEXTURE_2D, gameState.textures ? gameState.textures[kMenuBackgroundSlot] : 0);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(-2.5f, 2.1f, 0);
+    glTexCoord2f(1, 0);
+    glVertex3f(3.0f, 2.1f, 0);
+    glTexCoord2f(1, 1);
+    glVertex3f(3.0f, -2.1f, 0);
+    glTexCoord2f(0, 1);
+    glVertex3f(-2.5f, -2.1f, 0);
+    glEnd();
+    glPopMatrix();
+}
+
+struct ScreenKeys {
+    bool pressed = false;
+    bool send = false;
+};
+
+void handleEvents(ScreenKeys& keys) {
+    SDL_Event event;
+    while (pollEvent(&event)) {
+        if (event.type == SDL_KEYDOWN) {
+            keys.pressed = true;
+            setKeyDown(event.key.keysym.sym, 1);
+            if (event.key.keysym.sym == kYKey) keys.send = true;
+        } else if (event.type == SDL_KEYUP) {
+            setKeyDown(event.key.keysym.sym, 0);
+        } else if (event.type == SDL_QUIT) {
+            setKeyDown(kEscapeKey, 1);  // seen by the caller as Escape held
+        }
+    }
+}
+
+void addRows(std::vector<ScreenText>& texts, int mode, int markedRow) {
+    const HighscoreTable& table = gameState.highscores.tables[mode == FreePlay ? 0 : 1];
+    for (int i = 0; i < kHighscoreRows; ++i) {
+        const HighscoreEntry& row = table.rows[i];
+        int y = 130 + 27 * i;
+        if (i == markedRow) texts.push_back({">", 0, y});
+        // A damaged file may leave the name field without its zero byte.
+        char name[sizeof row.name + 1];
+        copyNameField(row.name, sizeof row.name, name, sizeof name);
+        texts.push_back({name, 10, y});
+        texts.push_back({highscoreScoreText(row.score), 269, y});
+        texts.push_back({highscoreTimeText(mode, row.time), 500, y});
+    }
+}
+}  // namespace
+
+std::string highscoreScoreText(uint32_t score) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.7u", score);
+    return text;
+}
+
+std::string highscoreTimeText(int mode, uint32_t storedTime) {
+    char text[16];
+    if (mode == TimeAttack)
+        std::snprintf(text, sizeof text, "%.3u", static_cast<unsigned>(storedTime / 1000.0));
+    else
+        std::snprintf(text, sizeof text, "%.4u", storedTime);
+    return text;
+}
+
+std::string highscorePromptLine(const char* domain) {
+    std::string line;
+    for (const char* c = domain; *c; ++c) line += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    return line + "? Y/N";
+}
+
+std::vector<ScreenText> highscoreScreenTexts(int mode, int markedRow) {
+    std::vector<ScreenText> texts;
+    texts.push_back({"HIGHSCORES", 230, 20});
+    if (const char* title = modeTitle(mode)) texts.push_back({title, 230, 50});
+    texts.push_back({"PLAYER   SCORE  TIME", 10, 100});
+    if (mode == FreePlay || mode == TimeAttack) addRows(texts, mode, markedRow);
+    texts.push_back({"SEND SCORE TO", 100, 420});
+    texts.push_back({highscorePromptLine(QUADRUNE_SCORE_DOMAIN), 100, 450});
+    return texts;
+}
+
+void showHighscores(int mode, int markedRow) {
+    // The table does not change while the screen is up.
+    const std::vector<ScreenText> texts = highscoreScreenTexts(mode, markedRow);
+    ScreenKeys keys;
+    do {
+        drawBackground();
+        handleEvents(keys);
+        for (const ScreenText& t : texts) drawText(t.text.c_str(), t.x, t.y);
+        swapBuffers();
+        delayMs(100);
+    } while (!keys.pressed);
+    saveHighscores();
+    if (keys.send) highscoreSubmitter(QUADRUNE_SCORE_HOST, kScoreServerPort);
+}
