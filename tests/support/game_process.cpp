@@ -66,3 +66,13 @@ std::string GameProcess::err() const {
     auto bytes = readFileBytes(workDir_ + "/stderr.txt");
     return {bytes.begin(), bytes.end()};
 }
+
+bool GameProcess::waitForOutputEnd(const std::string& text, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        std::string now = out();
+        if (now.size() >= text.size() && now.compare(now.size() - text.size(), text.size(), text) == 0) return true;
+        if (!running()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}

@@ -20,6 +20,8 @@ public:
     pid_t pid() const { return pid_; }
     std::string out() const;
     std::string err() const;
+    // Waits up to timeoutMs until standard output ends with text.
+    bool waitForOutputEnd(const std::string& text, int timeoutMs);
     void terminate();  // SIGTERM, which SDL turns into a quit request
 
 private:

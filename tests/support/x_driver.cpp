@@ -1,5 +1,6 @@
 #include "x_driver.h"
 
+#include <X11/Xlib.h>
 #include <png.h>
 
 #include <chrono>
@@ -27,6 +28,11 @@ void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 void xdotool(const std::string& arguments) { run("xdotool " + arguments + " 2>/dev/null"); }
 }  // namespace
+
+void holdXServer() {
+    static Display* held = nullptr;
+    if (!held) held = XOpenDisplay(nullptr);
+}
 
 bool waitForWindow(int timeoutMs) {
     for (int waited = 0; waited < timeoutMs; waited += 100) {

@@ -7,6 +7,10 @@
 // what the X server shows. Coordinates are window pixels, y from the top.
 namespace xdriver {
 
+// A bare X server resets when its last client leaves, and a window opened
+// during the reset fails; one connection held for the whole run prevents it.
+void holdXServer();
+
 // Waits up to timeoutMs for the game's window; returns false if it never shows.
 bool waitForWindow(int timeoutMs);
 void moveMouse(int x, int y);
