@@ -52,7 +52,7 @@ bool usable() { return sys.running || fail(SoundNotInitialised); }
 // refused instead of followed.
 template <typename T>
 T* live(const std::vector<std::unique_ptr<T>>& list, T* handle) {
-    if (!handle || !usable()) return nullptr;
+    if (!usable()) return nullptr;
     for (const auto& item : list)
         if (item.get() == handle) return handle;
     fail(SoundInvalidParam);

@@ -87,7 +87,9 @@ TEST(SoundDevice, PlaysToTheDiskDeviceAndRefusesStaleHandlesAfterClose) {
     EXPECT_EQ(FSOUND_GetError(), SoundFileNotFound);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, dir.file("tone.wav").c_str(), FSOUND_STEREO, 10, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), SoundInvalidParam);
+    FSOUND_Stream_Open(dir.file("missing.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, 0);
     callEverything(nullptr, nullptr);
+    EXPECT_EQ(FSOUND_GetError(), SoundInvalidParam);
 
     FSOUND_STREAM* music = FSOUND_Stream_Open(dir.file("tone.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, 0);
     FSOUND_SAMPLE* click = FSOUND_Sample_Load(FSOUND_FREE, dir.file("tone.wav").c_str(), FSOUND_STEREO, 0, 0);
@@ -116,4 +118,28 @@ TEST(SoundDevice, PlaysToTheDiskDeviceAndRefusesStaleHandlesAfterClose) {
     std::vector<int16_t> samples(raw.size() / 2);
     std::memcpy(samples.data(), raw.data(), samples.size() * 2);
     EXPECT_GT(rms(samples.data(), samples.size()), 3000);
+}
+
+TEST(SoundDevice, StartsStopsAndFreesWhileTheMixerRuns) {
+    TempDir dir;
+    DiskAudio disk(dir.file("out.raw"));
+    setenv("SDL_DISKAUDIODELAY", "1", 1);  // keep the mixer thread busy
+    writeWav(dir.file("blip.wav"), 22050, 1, sineFrames(1, 22050, 900, 0.05, 0.5));
+    writeWav(dir.file("loop.wav"), 44100, 2, rampFrames(2, 5000));
+    ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
+    FSOUND_STREAM* music = FSOUND_Stream_Open(dir.file("loop.wav").c_str(), FSOUND_LOOP_NORMAL, 0, 0);
+    ASSERT_NE(music, nullptr);
+    for (int round = 0; round < 200; ++round) {
+        FSOUND_SAMPLE* blip = FSOUND_Sample_Load(FSOUND_FREE, dir.file("blip.wav").c_str(), FSOUND_STEREO, 0, 0);
+        ASSERT_NE(blip, nullptr);
+        FSOUND_Sample_SetMode(blip, round % 2 ? FSOUND_LOOP_NORMAL : FSOUND_LOOP_OFF);
+        EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, blip), 0);
+        EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
+        if (round % 3 == 0) SDL_Delay(1);
+        EXPECT_EQ(FSOUND_Stream_Stop(music), 1);
+        FSOUND_Sample_Free(blip);
+    }
+    FSOUND_Close();
+    unsetenv("SDL_DISKAUDIODELAY");
+    EXPECT_GT(readFileBytes(dir.file("out.raw")).size(), 0u);
 }
