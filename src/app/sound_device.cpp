@@ -24,7 +24,8 @@ struct SoundSystem {
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
     std::vector<std::unique_ptr<FSOUND_STREAM>> streams;
 
-    // A test that never closed must not leave the mixer reading freed handles.
+    // A process that ends without FSOUND_Close must not leave the mixer
+    // thread reading what the static destructors free.
     ~SoundSystem() {
         if (running) SDL_CloseAudio();
     }
