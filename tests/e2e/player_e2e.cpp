@@ -235,3 +235,15 @@ TEST_F(Player, ClosingTheWindowOnTheHighscoresWaitsForAKeyThenQuits) {
     EXPECT_TRUE(waitForFileSize(dir.file("highscore.dat"), 9608, 3000));
     EXPECT_EQ(game.waitForExit(5000), 0) << game.err();
 }
+
+TEST_F(Player, AMissingMenuPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
+    std::filesystem::remove(dir.file("data/pics/menu_exit_mask.png"));
+    GameProcess game(dir.path(), quiet);
+    EXPECT_EQ(game.waitForExit(20000), 12) << game.out() << game.err();
+    const std::string tail = "Error while loading 'data/pics/menu_exit_mask.png'\n";
+    std::string out = game.out();
+    ASSERT_GE(out.size(), tail.size());
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+    EXPECT_FALSE(fileExists(dir.file("highscore.dat")));
+    EXPECT_FALSE(fileExists(dir.file("config.dat")));
+}
