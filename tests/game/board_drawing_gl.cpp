@@ -150,7 +150,6 @@ TEST_F(BoardDrawing, AnEmptyBoardShowsOnlyTheBackdropAndTheCursor) {
     glEnable(GL_TEXTURE_2D);
     drawBoardBackground(board);
     glDisable(GL_TEXTURE_2D);
-    if (const char* shot = std::getenv("BOARD_SHOT_DIR")) saveBoardFrame((std::string(shot) + "/empty.ppm").c_str());
     // The top of the picture is at the top; its halves meet at y = 1, depth -1.
     PixelBox middle = projectedBox({0.0f, 1.0f, -1.0f});
     EXPECT_EQ(pixelAt(320, 479).r, 255);

@@ -41,12 +41,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(BoardModel, ResetCellGivesAnEmptyCellOfKindOne) {
-    Cell cell{7, true, true, 40, false, true, 30, true};
-    resetCell(cell);
-    EXPECT_TRUE(sameCell(cell, Cell{1, false, false, 0, true, false, 0, false}));
-}
-
 TEST_F(BoardModel, ScatterMakesSeventyFivePlacementCallsInColumnRowKindOrder) {
     ScriptedPlatform platform;
     // First placement: column 7 % 6 = 1, row 12 % 9 = 3, kind 9 % 5 + 1 = 5.

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -10,18 +8,12 @@
 
 #include "app/config_file.h"
 #include "game_process.h"
+#include "render_x_keepalive.h"
 #include "scores/highscore_table.h"
 #include "temp_dir.h"
 #include "x_driver.h"
 
 namespace {
-// A bare X server resets when its last client leaves; one connection held
-// for the whole run keeps it up between the games.
-void holdXServer() {
-    static Display* held = nullptr;
-    if (!held) held = XOpenDisplay(nullptr);
-}
-
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 bool waitForMenu(GameProcess& game) {
@@ -80,7 +72,7 @@ class GameWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
-        holdXServer();
+        keepXServerFromResetting();
         std::filesystem::copy(std::string(QUADRUNE_SOURCE_DIR) + "/data", dir.file("data"),
                               std::filesystem::copy_options::recursive);
     }

@@ -9,7 +9,6 @@
 
 #include "app/game_state.h"
 #include "game/board_rules.h"
-#include "game/game_hud.h"
 #include "game/game_screen.h"
 #include "gl_context.h"
 #include "menu/menu_screen.h"
@@ -110,7 +109,6 @@ protected:
         gameState.board.flash = 0.0f;
         gameState.board.particles.clear();
     }
-    std::string fourthLine() { return hudClockLines(gameState).back().text; }
     bool white(int x, int yFromTop) {
         Rgb p = pixelAtTop(x, yFromTop);
         return p.r > 240 && p.g > 240 && p.b > 240;
@@ -133,22 +131,6 @@ protected:
     int idleSwaps = 0;
 };
 }  // namespace
-
-TEST_F(GameFrame, TheClockStartsOnTheSecondFrameAndDrawsEveryFrame) {
-    newGame(TimeAttack);
-    frameAt(4000);
-    EXPECT_EQ(fourthLine(), "Time left: 10.0");
-    EXPECT_EQ(hudClockLines(gameState)[0].text, "Time: 0");
-    platform.ticksPerRead = 1;
-    frameAt(4050);
-    EXPECT_EQ(fourthLine(), "Time left: 49.9");
-    EXPECT_EQ(platform.swaps, 2);
-    EXPECT_EQ(gameState.screen, GameScreen);
-
-    newGame(FreePlay);
-    frameAt(9000);
-    EXPECT_EQ(fourthLine(), "Score per time: 0.0");
-}
 
 TEST_F(GameFrame, KeysComeFromEventsAndOnePressActsOnce) {
     newGame(FreePlay);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/game_state.h"
+#include "board_fixture.h"
 #include "game/board_rules.h"
 #include "game/game_screen.h"
 #include "recording_sound.h"
@@ -86,17 +87,9 @@ TEST_F(GameKeys, ArrowsMoveTheCursorOncePerPressWithinTheBoard) {
 }
 
 TEST_F(GameKeys, SpaceSwapsTheTwoCellsUnderTheCursor) {
-    for (int c = 0; c < gameState.boardColumns; ++c)
-        for (int r = 0; r < gameState.boardRows; ++r) {
-            resetCell(gameState.board.cells[c][r]);
-            gameState.board.cells[c][r].empty = true;
-        }
-    Cell& left = gameState.board.cells[2][8];
-    Cell& right = gameState.board.cells[3][8];
-    left.empty = false;
-    left.kind = 1;
-    right.empty = false;
-    right.kind = 2;
+    resetBoardForTest();
+    layBlocks({"..12.."});
+    Cell &left = cellAt(2, 8), &right = cellAt(3, 8);
     gameState.cursorRow = 8;
 
     gameState.paused = 1;
@@ -105,10 +98,7 @@ TEST_F(GameKeys, SpaceSwapsTheTwoCellsUnderTheCursor) {
     releaseAll();
     gameState.paused = 0;
     frame({SDLK_SPACE});
-    EXPECT_TRUE(left.busy);
-    EXPECT_TRUE(left.slidingRight);
-    EXPECT_TRUE(right.busy);
-    EXPECT_TRUE(right.slidingLeft);
+    EXPECT_TRUE(left.busy && left.slidingRight && right.busy && right.slidingLeft);
     EXPECT_EQ(gameState.keyLatch, 1);
 }
 

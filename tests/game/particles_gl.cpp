@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "board_fixture.h"
 #include "board_gl_scene.h"
@@ -93,29 +92,4 @@ TEST_F(ParticlesDrawing, PausedGlowsAndFlashAreDrawnButHeld) {
     beginBoardFrame();
     drawParticles(board);
     EXPECT_EQ(pixelAt(320, 240).r, 0);
-}
-
-TEST_F(ParticlesDrawing, ABusyFrameForTheEye) {
-    glEnable(GL_TEXTURE_2D);
-    layBlocks({"1.....", ".3.45.", "315234", "452143", "123451"});
-    Cell& left = cellAt(1, 5);
-    left.slidingRight = left.busy = true;
-    left.slideProgress = 50;
-    Cell& right = cellAt(2, 5);
-    right = Cell{6, true, false, 50, false, false, 0, true};
-    cellAt(0, 4).falling = cellAt(0, 4).busy = cellAt(0, 5).busy = true;
-    cellAt(0, 4).fallProgress = 40;
-    drawBoard(board);
-    glDisable(GL_TEXTURE_2D);
-    drawCursor(board, cellX(1), cellY(5));
-    glEnable(GL_TEXTURE_2D);
-    drawBoardBackground(board);
-    glDisable(GL_TEXTURE_2D);
-    spawnParticle(board, 4.0f, 6.0f);
-    for (int frame = 0; frame < 4; ++frame) ageParticles(board);
-    board.flash = 0.2f;
-    drawParticles(board);
-    if (const char* shot = std::getenv("BOARD_SHOT_DIR")) saveBoardFrame((std::string(shot) + "/busy.ppm").c_str());
-    // The sliding blocks are both in view: the one in front whole, the one behind partly.
-    EXPECT_TRUE(boxOfColour({255, 51, 255}, 40).found() || boxOfColour({255, 0, 255}, 60).found());
 }

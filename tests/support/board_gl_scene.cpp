@@ -2,15 +2,14 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <X11/Xlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/game_state.h"
 #include "gl_context.h"
 #include "render/scene.h"
+#include "render_x_keepalive.h"
 
 namespace {
 const Colour kSlotColours[12] = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
@@ -28,7 +27,6 @@ GLuint solidTexture(const uint8_t* rgb, int height) {
     return name;
 }
 
-std::vector<uint8_t> backBuffer() { return readPixelsRgb(0, 0, 640, 480); }
 }  // namespace
 
 Colour boardSlotColour(int slot) { return kSlotColours[slot]; }
@@ -36,10 +34,7 @@ Colour boardSlotColour(int slot) { return kSlotColours[slot]; }
 bool openBoardGlScene() {
     static bool ready = false;
     if (ready) return true;
-    // A bare X server resets when its last client leaves, and a connection
-    // made during the reset fails; one held connection keeps it steady.
-    static Display* held = XOpenDisplay(nullptr);
-    (void)held;
+    keepXServerFromResetting();
     if (!openTestGlContext()) return false;
     gameState.boardColumns = 6;
     gameState.boardRows = 9;
@@ -76,7 +71,7 @@ void beginBoardFrame() {
 
 PixelBox boxOfColour(Colour colour, int tolerance) {
     glFinish();
-    std::vector<uint8_t> pixels = backBuffer();
+    std::vector<uint8_t> pixels = readPixelsRgb(0, 0, 640, 480);
     PixelBox box;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
@@ -122,14 +117,4 @@ Colour pixelAt(int x, int yUp) {
     glFinish();
     std::vector<uint8_t> p = readPixelsRgb(x, yUp, 1, 1);
     return {p[0], p[1], p[2]};
-}
-
-void saveBoardFrame(const char* path) {
-    glFinish();
-    std::vector<uint8_t> pixels = backBuffer();
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return;
-    std::fprintf(f, "P6\n640 480\n255\n");
-    for (int y = 479; y >= 0; --y) std::fwrite(&pixels[static_cast<size_t>(y) * 640 * 3], 1, 640 * 3, f);
-    std::fclose(f);
 }

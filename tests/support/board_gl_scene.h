@@ -29,5 +29,3 @@ PixelBox projectedBox(const std::vector<float>& xyzTriples);
 // The eight corners of a block cube centred on (x, y, z).
 std::vector<float> cubeCorners(float x, float y, float z);
 Colour pixelAt(int x, int yUp);
-// Writes the back buffer as a binary PPM (for looking at a frame by eye).
-void saveBoardFrame(const char* path);
