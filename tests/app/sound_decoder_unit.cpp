@@ -1,25 +1,37 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "app/sound_decoder.h"
+#include "fixture_data.h"
 #include "sound_fixtures.h"
 #include "temp_dir.h"
 
 namespace {
-// Reads `total` frames from a looping decoder in pieces of an awkward size.
-std::vector<int16_t> readLooping(SoundDecoder& decoder, size_t total, size_t piece) {
-    std::vector<int16_t> out(total * 2);
-    for (size_t done = 0; done < total;) {
-        size_t want = std::min(piece, total - done);
-        size_t got = readSoundFrames(decoder, out.data() + 2 * done, want);
-        EXPECT_EQ(got, want);
-        if (got != want) break;
-        done += got;
+class SoundDecoderTest : public ::testing::Test {
+protected:
+    std::string file(const char* name) { return dir.file(name); }
+    std::vector<int16_t> decode(const char* name) {
+        std::vector<int16_t> frames;
+        EXPECT_EQ(decodeSoundFile(file(name).c_str(), 44100, frames), SoundOk) << name;
+        return frames;
     }
-    return out;
-}
+    // Reads `total` frames from a looping decoder in pieces of an awkward size.
+    std::vector<int16_t> readLooping(const char* name, size_t total, size_t piece) {
+        SoundDecoder decoder;
+        EXPECT_EQ(openSoundDecoder(decoder, file(name).c_str(), 44100, true), SoundOk);
+        std::vector<int16_t> out(total * 2);
+        for (size_t done = 0; done < total;) {
+            size_t got = readSoundFrames(decoder, out.data() + 2 * done, std::min(piece, total - done));
+            if (got == 0) break;
+            done += got;
+        }
+        return out;
+    }
+    TempDir dir;
+};
 
 std::vector<int16_t> repeated(const std::vector<int16_t>& frames, size_t total) {
     std::vector<int16_t> out(total * 2);
@@ -28,8 +40,7 @@ std::vector<int16_t> repeated(const std::vector<int16_t>& frames, size_t total) 
 }
 
 void expectSine(const std::vector<int16_t>& frames, double seconds, double amplitude, double hertz) {
-    double expectedFrames = seconds * 44100;
-    EXPECT_NEAR(static_cast<double>(frames.size() / 2), expectedFrames, 2500);
+    EXPECT_NEAR(static_cast<double>(frames.size() / 2), seconds * 44100, 2500);
     EXPECT_NEAR(rms(frames.data(), frames.size()), amplitude * 32767 / std::sqrt(2.0), amplitude * 32767 * 0.08);
     EXPECT_NEAR(leftZeroCrossings(frames), 2 * hertz * frames.size() / 2 / 44100, 2 * hertz * seconds * 0.03);
     double sideDifference = 0;
@@ -38,98 +49,60 @@ void expectSine(const std::vector<int16_t>& frames, double seconds, double ampli
 }
 }  // namespace
 
-TEST(SoundDecoder, DecodesOggAndMp3MadeByTheEncoders) {
-    TempDir dir;
-    writeWav(dir.file("tone.wav"), 44100, 2, sineFrames(2, 44100, 440, 1.0, 0.5));
-    ASSERT_TRUE(encodeOgg(dir.file("tone.wav"), dir.file("tone.ogg")));
-    ASSERT_TRUE(encodeMp3(dir.file("tone.wav"), dir.file("tone.mp3")));
+TEST_F(SoundDecoderTest, DecodesByContentResamplesMonoAndClipsOvershoot) {
+    writeToneFile(file("tone.ogg"), 440, 1.0, 0.5);
+    writeToneFile(file("tone.mp3"), 440, 1.0, 0.5);
     // Names that lie about the format: the content decides.
-    std::rename(dir.file("tone.ogg").c_str(), dir.file("tone-ogg.mp3").c_str());
-    std::rename(dir.file("tone.mp3").c_str(), dir.file("tone-mp3.ogg").c_str());
-    for (const char* name : {"tone-ogg.mp3", "tone-mp3.ogg"}) {
-        SCOPED_TRACE(name);
-        std::vector<int16_t> frames;
-        ASSERT_EQ(decodeSoundFile(dir.file(name).c_str(), 44100, frames), SoundOk);
-        expectSine(frames, 1.0, 0.5, 440);
-    }
+    std::rename(file("tone.ogg").c_str(), file("tone-ogg.mp3").c_str());
+    std::rename(file("tone.mp3").c_str(), file("tone-mp3.ogg").c_str());
+    expectSine(decode("tone-ogg.mp3"), 1.0, 0.5, 440);
+    expectSine(decode("tone-mp3.ogg"), 1.0, 0.5, 440);
+
+    writeWav(file("mono.wav"), 22050, 1, sineFrames(1, 22050, 300, 0.5, 0.4));
+    std::vector<int16_t> mono = decode("mono.wav");
+    EXPECT_NEAR(static_cast<double>(mono.size() / 2), 22050.0, 4);
+    for (size_t i = 0; i < mono.size(); i += 2) ASSERT_EQ(mono[i], mono[i + 1]) << i;
+    expectSine(mono, 0.5, 0.4, 300);
 
     // A full-scale tone comes out of the lossy decoder a little over the top;
     // it must be clipped, not wrapped into crackle.
-    writeWav(dir.file("loud.wav"), 44100, 2, sineFrames(2, 44100, 440, 0.5, 1.0));
-    ASSERT_TRUE(encodeOgg(dir.file("loud.wav"), dir.file("loud.ogg")));
-    std::vector<int16_t> loud;
-    ASSERT_EQ(decodeSoundFile(dir.file("loud.ogg").c_str(), 44100, loud), SoundOk);
-    EXPECT_LT(largestStep(loud), 6000);
+    writeToneFile(file("loud.ogg"), 440, 0.5, 1.0);
+    EXPECT_LT(largestStep(decode("loud.ogg")), 6000);
 }
 
-TEST(SoundDecoder, MonoAtHalfRatePlaysOnBothSidesAtTheMixRate) {
-    TempDir dir;
-    writeWav(dir.file("mono.wav"), 22050, 1, sineFrames(1, 22050, 300, 0.5, 0.4));
+TEST_F(SoundDecoderTest, MissingAndForeignFilesAreToldApart) {
     std::vector<int16_t> frames;
-    ASSERT_EQ(decodeSoundFile(dir.file("mono.wav").c_str(), 44100, frames), SoundOk);
-    EXPECT_NEAR(static_cast<double>(frames.size() / 2), 22050.0, 4);
-    for (size_t i = 0; i < frames.size(); i += 2) ASSERT_EQ(frames[i], frames[i + 1]) << i;
-    expectSine(frames, 0.5, 0.4, 300);
-
-    ASSERT_TRUE(encodeOgg(dir.file("mono.wav"), dir.file("mono.ogg")));
-    ASSERT_EQ(decodeSoundFile(dir.file("mono.ogg").c_str(), 44100, frames), SoundOk);
-    expectSine(frames, 0.5, 0.4, 300);
-}
-
-TEST(SoundDecoder, MissingAndForeignFilesAreToldApart) {
-    TempDir dir;
-    std::vector<int16_t> frames;
-    EXPECT_EQ(decodeSoundFile(dir.file("absent.ogg").c_str(), 44100, frames), SoundFileNotFound);
-    writeFileBytes(dir.file("notes.ogg"), std::vector<unsigned char>(3000, 'x'));
-    EXPECT_EQ(decodeSoundFile(dir.file("notes.ogg").c_str(), 44100, frames), SoundFileFormat);
-    writeFileBytes(dir.file("empty.mp3"), {});
-    EXPECT_EQ(decodeSoundFile(dir.file("empty.mp3").c_str(), 44100, frames), SoundFileFormat);
+    EXPECT_EQ(decodeSoundFile(file("absent.ogg").c_str(), 44100, frames), SoundFileNotFound);
+    writeFileBytes(file("notes.ogg"), std::vector<unsigned char>(3000, 'x'));
+    EXPECT_EQ(decodeSoundFile(file("notes.ogg").c_str(), 44100, frames), SoundFileFormat);
+    writeFileBytes(file("empty.mp3"), {});
+    EXPECT_EQ(decodeSoundFile(file("empty.mp3").c_str(), 44100, frames), SoundFileFormat);
     EXPECT_TRUE(frames.empty());
     SoundDecoder decoder;
     EXPECT_EQ(openSoundDecoder(decoder, nullptr, 44100, true), SoundInvalidParam);
 }
 
-TEST(SoundDecoder, LoopSeamHasNoGapAndNoRepeat) {
-    TempDir dir;
+TEST_F(SoundDecoderTest, LoopSeamHasNoGapAndNoRepeat) {
     const std::vector<int16_t> ramp = rampFrames(2, 3001);
-    writeWav(dir.file("ramp.wav"), 44100, 2, ramp);
-    SoundDecoder wav;
-    ASSERT_EQ(openSoundDecoder(wav, dir.file("ramp.wav").c_str(), 44100, true), SoundOk);
-    EXPECT_EQ(readLooping(wav, 3001 * 3 + 500, 777), repeated(ramp, 3001 * 3 + 500));
-
-    // A stopped and restarted stream begins again at its first frame.
-    rewindSoundDecoder(wav);
-    EXPECT_EQ(readLooping(wav, 10, 10), repeated(ramp, 10));
-
+    writeWav(file("ramp.wav"), 44100, 2, ramp);
+    EXPECT_EQ(readLooping("ramp.wav", 3001 * 3 + 500, 777), repeated(ramp, 3001 * 3 + 500));
     // Lossy streams: after the last decoded frame comes the first one again.
-    writeWav(dir.file("tone.wav"), 44100, 2, sineFrames(2, 44100, 500, 0.3, 0.5));
-    ASSERT_TRUE(encodeOgg(dir.file("tone.wav"), dir.file("tone.ogg")));
-    ASSERT_TRUE(encodeMp3(dir.file("tone.wav"), dir.file("tone.mp3")));
+    writeToneFile(file("tone.ogg"), 500, 0.3, 0.5);
+    writeToneFile(file("tone.mp3"), 500, 0.3, 0.5);
     for (const char* name : {"tone.ogg", "tone.mp3"}) {
-        SCOPED_TRACE(name);
-        std::vector<int16_t> once;
-        ASSERT_EQ(decodeSoundFile(dir.file(name).c_str(), 44100, once), SoundOk);
-        SoundDecoder stream;
-        ASSERT_EQ(openSoundDecoder(stream, dir.file(name).c_str(), 44100, true), SoundOk);
+        std::vector<int16_t> once = decode(name);
         size_t total = once.size() / 2 * 2 + 1234;
-        EXPECT_EQ(readLooping(stream, total, 1000), repeated(once, total));
+        EXPECT_EQ(readLooping(name, total, 1000), repeated(once, total)) << name;
     }
-}
-
-TEST(SoundDecoder, ResampledLoopSpansFromTheLastFrameToTheFirst) {
-    TempDir dir;
+    // At half rate the seam is spanned from the last frame to the first.
     const size_t n = 1000;
-    const std::vector<int16_t> ramp = rampFrames(2, n);
-    writeWav(dir.file("slow.wav"), 22050, 2, ramp);
-    SoundDecoder decoder;
-    ASSERT_EQ(openSoundDecoder(decoder, dir.file("slow.wav").c_str(), 44100, true), SoundOk);
-    std::vector<int16_t> out = readLooping(decoder, 2 * n * 2 + 11, 333);
-    for (size_t k = 0; k < out.size() / 4; ++k) {
+    const std::vector<int16_t> slow = rampFrames(2, n);
+    writeWav(file("slow.wav"), 22050, 2, slow);
+    std::vector<int16_t> out = readLooping("slow.wav", 2 * n * 2 + 11, 333);
+    for (size_t k = 0; k < out.size() / 4; ++k)
         for (int c = 0; c < 2; ++c) {
-            int a = ramp[2 * (k % n) + c];
-            int b = ramp[2 * ((k + 1) % n) + c];
+            int a = slow[2 * (k % n) + c], b = slow[2 * ((k + 1) % n) + c];
             ASSERT_EQ(out[4 * k + c], a) << k;
             ASSERT_EQ(out[4 * k + 2 + c], a + (b - a) / 2) << k;
         }
-    }
 }

@@ -123,17 +123,12 @@ TEST_F(MenuDrawing, ItemsShowThroughTheirMasksAndTheHighlightAddsTheirPicture) {
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f);
 
-    drawMenuItems(PlayItem);  // hovered: the picture once more on top
-    EXPECT_TRUE(nearColour(pixelAtTop(60, 102), 0, 240, 0));
-    EXPECT_TRUE(nearColour(pixelAtTop(448, 378), 120, 0, 0));
-
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     drawMenuItems(PlayItem);  // alone: no mask pass, nothing else drawn
     EXPECT_TRUE(nearColour(pixelAtTop(60, 102), 0, 120, 0));
     EXPECT_TRUE(nearColour(pixelAtTop(200, 102), 0, 120, 0));
     EXPECT_TRUE(nearColour(pixelAtTop(448, 378), 0, 0, 0));
-    EXPECT_TRUE(nearColour(pixelAtTop(302, 257), 0, 0, 0));
     EXPECT_TRUE(nearColour(pixelAtTop(482, 112), 0, 0, 0));
     glClearColor(1, 1, 1, 0);
 }

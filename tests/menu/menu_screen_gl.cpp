@@ -112,12 +112,6 @@ TEST_F(MainMenu, APressActsOnOnePageOnly) {
     EXPECT_EQ(gameState.quitRequested, 1);
 }
 
-TEST_F(MainMenu, HeldEscapeQuitsWhenNoGameKeyIsLatched) {
-    platform.pushKeyDown(SDLK_ESCAPE);
-    runMenuFrame();
-    EXPECT_EQ(gameState.quitRequested, 1);
-}
-
 TEST_F(MainMenu, OptionsPageShowsAStoredNameOnlyUpToItsTenBytes) {
     installMenuTestTextures(0);
     gameState.textures[21] = menuSolidTexture(255, 255, 255);

@@ -74,31 +74,26 @@ TEST_F(OptionsScreen, GameModeAdvancesOncePerPressAnywhereAlongItsRow) {
 }
 
 TEST_F(OptionsScreen, SpeedStepsOnItsArrowsAndClampsAtBothEnds) {
-    gameState.config.speed = 0;
-    menuClickAt(platform, kMinusX, kSpeedY);
-    EXPECT_EQ(gameState.config.speed, 0);
-    gameState.config.speed = 100;
-    menuClickAt(platform, kPlusX, kSpeedY);
-    EXPECT_EQ(gameState.config.speed, 100);
-    EXPECT_EQ(soundsPlayed(), 2u);
+    struct Step {
+        int32_t before;
+        int x, y;
+        int32_t after;
+    };
+    // Arrows are x 291..319 and 541..569, y 131..159; stored values outside
+    // 0..100 come back in on the first step.
+    const Step steps[] = {{0, kMinusX, kSpeedY, 0},    {100, kPlusX, kSpeedY, 100}, {50, 291, 131, 49},
+                          {50, 319, 159, 49},          {50, 569, 131, 51},          {50, 290, kSpeedY, 50},
+                          {50, 320, kSpeedY, 50},      {50, 540, kSpeedY, 50},      {50, 570, kSpeedY, 50},
+                          {500, kMinusX, kSpeedY, 100}, {INT32_MIN, kMinusX, kSpeedY, 0}};
+    for (const Step& s : steps) {
+        gameState.config.speed = s.before;
+        menuClickAt(platform, s.x, s.y);
+        EXPECT_EQ(gameState.config.speed, s.after) << s.before << " at " << s.x << "," << s.y;
+    }
+    EXPECT_EQ(soundsPlayed(), 7u);
     gameState.config.speed = 50;
-    for (int i = 0; i < 5; ++i) menuPassAt(platform, kPlusX, kSpeedY, true);
+    for (int i = 0; i < 5; ++i) menuPassAt(platform, kPlusX, kSpeedY, true);  // held: acts once
     EXPECT_EQ(gameState.config.speed, 51);
-    menuPassAt(platform, kPlusX, kSpeedY, false);
-    menuClickAt(platform, 291, 131);
-    menuClickAt(platform, 319, 159);
-    EXPECT_EQ(gameState.config.speed, 49);
-    for (int x : {290, 320, 400, 540, 570}) menuClickAt(platform, x, kSpeedY);
-    EXPECT_EQ(gameState.config.speed, 49);
-    menuClickAt(platform, 569, 131);
-    EXPECT_EQ(gameState.config.speed, 50);
-    // Stored values outside the range come back in on the first step.
-    gameState.config.speed = 500;
-    menuClickAt(platform, kMinusX, kSpeedY);
-    EXPECT_EQ(gameState.config.speed, 100);
-    gameState.config.speed = INT32_MIN;
-    menuClickAt(platform, kMinusX, kSpeedY);
-    EXPECT_EQ(gameState.config.speed, 0);
 }
 
 TEST_F(OptionsScreen, MusicSwitchStopsBeforeItsClickAndStartsAfterIt) {

@@ -84,7 +84,6 @@ protected:
 }  // namespace
 
 TEST_F(HighscoreScreen, DrawsTheTableUntilAKeyThenSaves) {
-    std::vector<uint8_t> frame;
     Rgb corners[4], heading{0, 0, 0};
     script.onSwap = [&] {
         if (script.swaps == 1) {
@@ -93,7 +92,6 @@ TEST_F(HighscoreScreen, DrawsTheTableUntilAKeyThenSaves) {
             corners[2] = pixelAtTop(8, 472);
             corners[3] = pixelAtTop(632, 472);
             heading = pixelAtTop(245, 33);  // inside the H of "HIGHSCORES"
-            frame = readPixelsRgb(0, 0, 640, 480);
             script.pushKeyDown(SDLK_n);
         }
     };
@@ -108,16 +106,6 @@ TEST_F(HighscoreScreen, DrawsTheTableUntilAKeyThenSaves) {
     EXPECT_EQ(readFileBytes("highscore.dat").size(), sizeof(HighscoreStore));
     EXPECT_EQ(submitCalls, 0);
     EXPECT_EQ(gameState.keyDown[SDLK_n], 1);
-
-    if (const char* shot = std::getenv("QUADRUNE_SCORES_SHOT")) {
-        std::vector<uint8_t> rgba;
-        for (int y = 479; y >= 0; --y)
-            for (int x = 0; x < 640; ++x) {
-                const uint8_t* p = &frame[(static_cast<size_t>(y) * 640 + x) * 3];
-                rgba.insert(rgba.end(), {p[0], p[1], p[2], 255});
-            }
-        writeRgbaPng(shot, 640, 480, rgba);
-    }
 }
 
 TEST_F(HighscoreScreen, YSavesAndThenSendsWhileAClosedWindowOnlyMarksEscape) {

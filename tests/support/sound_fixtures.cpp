@@ -34,14 +34,6 @@ void writeWav(const std::string& path, int rate, int channels, const std::vector
     sf_close(file);
 }
 
-bool encodeOgg(const std::string& wav, const std::string& ogg) {
-    return std::system(("oggenc --quiet -q 4 -o '" + ogg + "' '" + wav + "'").c_str()) == 0;
-}
-
-bool encodeMp3(const std::string& wav, const std::string& mp3) {
-    return std::system(("lame --quiet -b 128 '" + wav + "' '" + mp3 + "'").c_str()) == 0;
-}
-
 double rms(const int16_t* samples, size_t count) {
     double sum = 0;
     for (size_t i = 0; i < count; ++i) sum += static_cast<double>(samples[i]) * samples[i];
