@@ -57,20 +57,22 @@ TEST_F(OptionsScreen, GameModeAdvancesOncePerPressAnywhereAlongItsRow) {
     EXPECT_EQ(gameState.config.gameMode, FreePlay);
     EXPECT_EQ(soundsPlayed(), 1u);
     menuPassAt(platform, 2, kModeY, false);
-    menuClickAt(platform, 639, 101);
-    menuClickAt(platform, 320, 129);
-    EXPECT_EQ(gameState.config.gameMode, Hardcore);
-    menuClickAt(platform, 320, 100);  // just above the row
-    menuClickAt(platform, 320, 130);  // the speed row, between its arrows
-    EXPECT_EQ(gameState.config.gameMode, Hardcore);
-    EXPECT_EQ(soundsPlayed(), 3u);
-    // A damaged stored mode keeps counting up, and the largest wraps safely.
-    gameState.config.gameMode = 7;
-    menuClickAt(platform, 0, kModeY);
-    EXPECT_EQ(gameState.config.gameMode, 8);
-    gameState.config.gameMode = INT32_MAX;
-    menuClickAt(platform, 0, kModeY);
-    EXPECT_EQ(gameState.config.gameMode, INT32_MIN);
+    struct Click {
+        int32_t before;
+        int x, y;
+        int32_t after;
+    };
+    // The row is y 101..129 across the window; a damaged stored mode keeps
+    // counting up, and the largest wraps safely.
+    const Click clicks[] = {{FreePlay, 639, 101, TimeAttack}, {TimeAttack, 320, 129, Hardcore},
+                            {Hardcore, 320, 100, Hardcore},   {Hardcore, 320, 130, Hardcore},
+                            {7, 0, kModeY, 8},                {INT32_MAX, 0, kModeY, INT32_MIN}};
+    for (const Click& c : clicks) {
+        gameState.config.gameMode = c.before;
+        menuClickAt(platform, c.x, c.y);
+        EXPECT_EQ(gameState.config.gameMode, c.after) << c.before << " at " << c.x << "," << c.y;
+    }
+    EXPECT_EQ(soundsPlayed(), 5u);
 }
 
 TEST_F(OptionsScreen, SpeedStepsOnItsArrowsAndClampsAtBothEnds) {
