@@ -40,7 +40,7 @@ TEST_F(ParticlesDrawing, AGlowGrowsAroundItsBlockAndAddsItsLight) {
     EXPECT_NEAR(grey.bottom, expected.bottom, 1);
     EXPECT_NEAR(grey.top, expected.top, 1);
     EXPECT_NEAR(board.particles[0].alpha, 0.4f, 1e-5);
-    // The particles leave blending off, depth testing on and texturing on.
+    // The rest of the frame draws with blending off, depth testing and texturing on.
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));

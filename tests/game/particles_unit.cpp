@@ -37,11 +37,7 @@ TEST_F(Particles, AGlowSitsOnItsBlockWithOneOfFourPictures) {
     for (int i = 0; i < 7; ++i) spawnParticle(board, 2.0f, 3.0f);
     ASSERT_EQ(board.particles.size(), 7u);
     for (int i = 0; i < 7; ++i) EXPECT_EQ(board.particles[i].textureSlot, expected[i]);
-    const Particle& p = board.particles[0];
-    EXPECT_FLOAT_EQ(p.x, 0.42f);
-    EXPECT_FLOAT_EQ(p.y, 6 * 0.21f);
-    EXPECT_EQ(p.alpha, 1.0f);
-    EXPECT_EQ(p.size, 0.0f);
+    EXPECT_EQ(board.particles[0].alpha, 1.0f);
 }
 
 TEST_F(Particles, AGlowBornInAFrameIsDrawnInTheNextTenAndRemovedInTheTenth) {
@@ -87,25 +83,6 @@ TEST_F(Particles, TheFlashOfANewGameIsDrawnTenTimes) {
     EXPECT_GT(drawAndAge().flashDrawn, 0.0f);
     EXPECT_LT(drawAndAge().flashDrawn, 0.0f);
     EXPECT_NEAR(board.flash, -0.05f, 1e-6);
-}
-
-TEST_F(Particles, PausingFreezesGlowsAndFlashButKeepsDrawingThem) {
-    spawnParticle(board, 0.0f, 0.0f);
-    board.flash = 0.8f;
-    drawAndAge();
-    drawAndAge();
-    gameState.paused = 1;
-    for (int frame = 0; frame < 30; ++frame) {
-        Frame f = drawAndAge();
-        ASSERT_EQ(f.drawn.size(), 1u);
-        EXPECT_NEAR(f.drawn[0].alpha, 0.8f, 1e-6);
-        EXPECT_NEAR(f.drawn[0].size, 0.2f, 1e-6);
-        EXPECT_NEAR(f.flashDrawn, 0.6f, 1e-6);
-    }
-    gameState.paused = 0;
-    int frames = 0;
-    while (!board.particles.empty()) drawAndAge(), ++frames;
-    EXPECT_EQ(frames, 8);
 }
 
 TEST_F(Particles, OlderGlowsLeaveAFrameBeforeYoungerOnes) {
