@@ -6,7 +6,6 @@
 
 #include "fixture_data.h"
 #include "render/scene.h"
-#include "render_png_writer.h"
 
 CellColour fontCellColour(int cell) { return {40 + 24 * (cell % 9), 40 + 20 * (cell / 9), 200}; }
 
