@@ -1,7 +1,6 @@
 #include "scores/highscore_screen.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cctype>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include "app/config_file.h"
 #include "app/game_state.h"
 #include "app/platform.h"
+#include "menu/menu_drawing.h"
 #include "render/text_render.h"
 #include "scores/highscore_table.h"
 #include "scores/score_submit.h"
@@ -17,7 +17,6 @@ int (*highscoreSubmitter)(const char* host, int port) = submitScore;
 
 namespace {
 constexpr int kYKey = SDLK_y;
-constexpr int kMenuBackgroundSlot = 12;
 
 const char* modeTitle(int mode) {
     switch (mode) {
@@ -28,27 +27,12 @@ const char* modeTitle(int mode) {
     }
 }
 
+// The menu's background, drawn the same way under the table.
 void drawBackground() {
     glMatrixMode(GL_MODELVIEW);
     glClearColor(1, 1, 1, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    gluLookAt(0, 0, 10, 0, 0, 0, 0, 1, 0);
-    glPushMatrix();
-    glEnable(GL_TEXTURE_2D);
-    glTranslatef(-0.25f, -0.04f, 5.0f);
-    glBindTexture(GL_TEXTURE_2D, gameState.textures ? gameState.textures[kMenuBackgroundSlot] : 0);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex3f(-2.5f, 2.1f, 0);
-    glTexCoord2f(1, 0);
-    glVertex3f(3.0f, 2.1f, 0);
-    glTexCoord2f(1, 1);
-    glVertex3f(3.0f, -2.1f, 0);
-    glTexCoord2f(0, 1);
-    glVertex3f(-2.5f, -2.1f, 0);
-    glEnd();
-    glPopMatrix();
+    drawMenuBackground();
 }
 
 struct ScreenKeys {
