@@ -28,7 +28,8 @@ struct Picture {
 
 Picture readPicture(const std::string& path) {
     Picture pic;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    // volatile: it is used again after libpng's longjmp.
+    FILE* volatile file = std::fopen(path.c_str(), "rb");
     if (!file) return pic;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);

@@ -45,6 +45,15 @@ Colour cellColour(const Screenshot& shot, int column, int row) {
 }
 double distance(Colour a, Colour b) { return std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b); }
 
+// Every block face is far brighter than the dark backdrop behind an empty cell.
+bool holdsBlock(Colour c) { return (c.r + c.g + c.b) / 3 > 80; }
+
+// Two blocks that differ: their swap shows, and no block falls into either cell.
+bool swappablePair(const Screenshot& shot, int column, int row) {
+    Colour left = cellColour(shot, column, row), right = cellColour(shot, column + 1, row);
+    return holdsBlock(left) && holdsBlock(right) && distance(left, right) >= 60;
+}
+
 bool waitForFileSize(const std::string& path, size_t size, int timeoutMs) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
         if (fileExists(path) && readFileBytes(path).size() == size) return true;
@@ -169,13 +178,13 @@ TEST_F(Player, MenuOptionsGameHighscoresAndUpload) {
         << "the cursor's frame moved down to the bottom row";
     // A swap of two blocks of one kind would show nothing: find two that differ.
     int column = 0;
-    while (column < 4 && distance(cellColour(bottom, column, 8), cellColour(bottom, column + 1, 8)) < 60) {
+    while (column < 4 && !swappablePair(bottom, column, 8)) {
         xdriver::pressKey("Right");
         ++column;
         sleepMs(200);
         bottom = shot("game_bottom");
     }
-    ASSERT_GT(distance(cellColour(bottom, column, 8), cellColour(bottom, column + 1, 8)), 60);
+    ASSERT_TRUE(swappablePair(bottom, column, 8)) << "no two different blocks side by side on the bottom row";
     xdriver::pressKey("space");
     sleepMs(1000);
     expectSwapped(bottom, shot("game_swapped"), column, 8);
