@@ -81,7 +81,7 @@ signed char init(int mixRate, int channelCount, unsigned) {
     wanted.samples = 1024;
     wanted.callback = mixCallback;
     resetChannels(sys.channels, channelCount);
-    // No "obtained" spec: SDL converts to whatever the device really takes.
+    // No "obtained" format asked for: SDL converts to whatever the device really takes.
     if (SDL_OpenAudio(&wanted, nullptr) < 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return fail(SoundNoDevice);
