@@ -12,22 +12,7 @@ py=/usr/bin/python3
 [ -x "$binary" ] || { echo "build the game first: $binary is missing" >&2; exit 1; }
 mkdir -p "$out"
 
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-work=$(mktemp -d)
-xvfb_pid="" game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display" LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-cp -r "$top/data" "$work/data"
+. "$top/tools/virtual_display.sh"
 (cd "$work" && exec "$binary" >stdout.txt 2>stderr.txt) &
 game_pid=$!
 
