@@ -24,12 +24,14 @@ bool waitReadable(int fd, Clock::time_point deadline) {
     return poll(&p, 1, msLeft(deadline)) > 0;
 }
 
-int boundLoopbackSocket() {
+int boundLoopbackSocket(int port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
+    address.sin_port = htons(static_cast<uint16_t>(port));
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throw std::runtime_error("cannot bind a loopback socket");
     return fd;
@@ -77,9 +79,9 @@ void hold(int fd, int ms, Clock::time_point deadline) {
 }
 }  // namespace
 
-ScoresLoopbackServer::ScoresLoopbackServer(std::vector<ScoresServerReply> replies, int limitMs)
+ScoresLoopbackServer::ScoresLoopbackServer(std::vector<ScoresServerReply> replies, int limitMs, int port)
     : replies_(std::move(replies)), limitMs_(limitMs) {
-    listenFd_ = boundLoopbackSocket();
+    listenFd_ = boundLoopbackSocket(port);
     listen(listenFd_, 4);
     port_ = portOf(listenFd_);
     thread_ = std::thread([this] { serve(); });
@@ -119,7 +121,7 @@ void ScoresLoopbackServer::serve() {
 }
 
 int scoresClosedPort() {
-    int fd = boundLoopbackSocket();
+    int fd = boundLoopbackSocket(0);
     int port = portOf(fd);
     close(fd);
     return port;

@@ -13,11 +13,12 @@ struct ScoresServerReply {
     bool readRequest = true;            // false: hang up as soon as the client connects
 };
 
-// A score server on 127.0.0.1 at an ephemeral port, run by a thread of the
-// test. It serves one connection per reply and gives up after limitMs.
+// A score server on 127.0.0.1, at an ephemeral port unless one is named, run
+// by a thread of the test. It serves one connection per reply and gives up
+// after limitMs.
 class ScoresLoopbackServer {
 public:
-    explicit ScoresLoopbackServer(std::vector<ScoresServerReply> replies, int limitMs = 10000);
+    explicit ScoresLoopbackServer(std::vector<ScoresServerReply> replies, int limitMs = 10000, int port = 0);
     ~ScoresLoopbackServer();
     ScoresLoopbackServer(const ScoresLoopbackServer&) = delete;
     ScoresLoopbackServer& operator=(const ScoresLoopbackServer&) = delete;
