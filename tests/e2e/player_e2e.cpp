@@ -81,6 +81,29 @@ protected:
 
     Screenshot shot(const std::string& name) { return xdriver::screenshot(dir.file(name + ".png")); }
 
+    // The board at rest: two pictures in a row alike over the board, so no
+    // fall, glow or flash is under way (the HUD's clock may still tick).
+    Screenshot settledShot(const std::string& name) {
+        Screenshot last = shot(name);
+        for (int attempt = 0; attempt < 40 && last.valid(); ++attempt) {
+            sleepMs(150);
+            Screenshot next = shot(name);
+            if (sameBoard(last, next)) return next;
+            last = next;
+        }
+        return last;
+    }
+
+    static bool sameBoard(const Screenshot& a, const Screenshot& b) {
+        if (!a.valid() || !b.valid()) return false;
+        for (int y = 80; y < 470; ++y)
+            for (int x = 285; x < 560; ++x) {
+                auto p = a.at(x, y), q = b.at(x, y);
+                if (p.r != q.r || p.g != q.g || p.b != q.b) return false;
+            }
+        return true;
+    }
+
     void parkPointer() { xdriver::moveMouse(620, 470); }
 
     // Starts a game from the play item and lets the opening drops land.
@@ -170,10 +193,9 @@ TEST_F(Player, MenuOptionsGameHighscoresAndUpload) {
     EXPECT_EQ(config, expected);
 
     startGame();
-    Screenshot top = shot("game_top");
+    Screenshot top = settledShot("game_top");
     for (int i = 0; i < 8; ++i) xdriver::pressKey("Down");
-    sleepMs(300);
-    Screenshot bottom = shot("game_bottom");
+    Screenshot bottom = settledShot("game_bottom");
     EXPECT_GT(bottom.meanBrightness(297, 412, 299, 448), top.meanBrightness(297, 412, 299, 448) + 40)
         << "the cursor's frame moved down to the bottom row";
     // A swap of two blocks of one kind would show nothing: find two that differ.
@@ -186,8 +208,8 @@ TEST_F(Player, MenuOptionsGameHighscoresAndUpload) {
     }
     ASSERT_TRUE(swappablePair(bottom, column, 8)) << "no two different blocks side by side on the bottom row";
     xdriver::pressKey("space");
-    sleepMs(1000);
-    expectSwapped(bottom, shot("game_swapped"), column, 8);
+    sleepMs(300);
+    expectSwapped(bottom, settledShot("game_swapped"), column, 8);
 
     xdriver::pressKey("Escape");
     sleepMs(600);
