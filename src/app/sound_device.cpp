@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <new>
 #include <vector>
@@ -38,8 +40,16 @@ struct AudioLock {
     ~AudioLock() { SDL_UnlockAudio(); }
 };
 
+std::atomic<uint64_t> worstCallbackNs{0};
+std::atomic<uint64_t> callbackCount{0};
+
 void mixCallback(void*, Uint8* stream, int length) {
+    auto start = std::chrono::steady_clock::now();
     mixChannels(sys.channels, reinterpret_cast<int16_t*>(stream), static_cast<size_t>(length) / 4);
+    auto spent = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start);
+    uint64_t ns = static_cast<uint64_t>(spent.count());
+    if (ns > worstCallbackNs.load(std::memory_order_relaxed)) worstCallbackNs.store(ns, std::memory_order_relaxed);
+    callbackCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 bool fail(int code) {
@@ -193,6 +203,13 @@ void close() {
     sys.running = false;
 }
 }  // namespace
+
+MixTiming mixCallbackTiming() { return {worstCallbackNs.load(), callbackCount.load()}; }
+
+void resetMixCallbackTiming() {
+    worstCallbackNs = 0;
+    callbackCount = 0;
+}
 
 SoundApi deviceSoundApi() {
     return {getVersion, setMixer, init, getError, streamOpen, sampleLoad, sampleSetMode,

@@ -2,6 +2,8 @@
 // Our own sound layer with the FSOUND_ operations the game was written
 // against: two looping streams and one-shot samples, mixed over SDL audio.
 
+#include <cstdint>
+
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;
 
@@ -44,3 +46,12 @@ struct SoundApi {
 extern SoundApi soundApi;
 // The mixer over the SDL audio device.
 SoundApi deviceSoundApi();
+
+// How long the device's mixing callback has taken at worst, for the
+// measuring tool; kept since the device opened or the last reset.
+struct MixTiming {
+    uint64_t worstNs;
+    uint64_t calls;
+};
+MixTiming mixCallbackTiming();
+void resetMixCallbackTiming();
