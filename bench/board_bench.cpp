@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 #include "game/board_rules.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "app/sound_system.h"
+#include "sound/sound_system.h"
 
 namespace {
 constexpr uint32_t kFrameMs = 50;  // the game's frame

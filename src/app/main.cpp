@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "app/startup.h"
 
 int main(int argc, char** argv) {

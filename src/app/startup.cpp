@@ -4,20 +4,36 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/bitmap_font_init.h"
-#include "app/config_file.h"
-#include "app/game_state.h"
-#include "app/platform.h"
-#include "app/sound_system.h"
+#include "render/bitmap_font_init.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
+#include "base/platform.h"
+#include "sound/sound_system.h"
 #include "game/game_screen.h"
 #include "menu/menu_screen.h"
 #include "render/scene.h"
 #include "render/text_render.h"
+#include "scores/highscore_screen.h"
 #include "scores/highscore_table.h"
 
 namespace {
 constexpr uint32_t kFrameMs = 50;
 const char* const kLoading = "Loading..";
+const char* const kWindowCaption = "Quadrune 0.145a - 04.02.2006";
+const char* const kIconCaption = "Quadrune";
+constexpr int kMixRate = 44100;
+constexpr int kSoundChannels = 32;
+
+// The game's sounds, in the order they load.
+struct SoundFiles {
+    const char* gameMusic;
+    const char* menuMusic;
+    const char* boom;
+    const char* menuClick;
+    const char* optionClick;
+};
+constexpr SoundFiles kSoundFiles = {"data/audio/muzaik.mp3", "data/audio/menumusa.ogg", "data/audio/boom.mp3",
+                                    "data/audio/pilip.ogg", "data/audio/plip2.ogg"};
 
 void line(const char* text) { std::printf("%s\n", text); }
 
@@ -37,7 +53,7 @@ void openWindow(GameState& state) {
     line("Setting SDL attribs..");
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     state.screenSurface = SDL_SetVideoMode(state.windowWidth, state.windowHeight, 0, SDL_OPENGL);
-    SDL_WM_SetCaption("Quadrune 0.145a - 04.02.2006", "Quadrune");
+    SDL_WM_SetCaption(kWindowCaption, kIconCaption);
     if (state.screenSurface && !videoDriverShowsWindow()) {
         SDL_SetError("no display to show the window on");
         state.screenSurface = nullptr;
@@ -66,24 +82,24 @@ void reportSoundFailure(GameState& state) {
 }
 
 void loadSoundFiles(GameState& state) {
-    announceSoundFile("data/audio/muzaik.mp3");
-    std::printf("\nLoading data/audio/muzaik.mp3..");
-    state.gameMusicStream = FSOUND_Stream_Open("data/audio/muzaik.mp3", FSOUND_LOOP_NORMAL, 0, 0);
+    announceSoundFile(kSoundFiles.gameMusic);
+    std::printf("\nLoading %s..", kSoundFiles.gameMusic);
+    state.gameMusicStream = FSOUND_Stream_Open(kSoundFiles.gameMusic, FSOUND_LOOP_NORMAL, 0, 0);
     line("..done.");
     if (!state.gameMusicStream) reportSoundFailure(state);
 
-    announceSoundFile("data/audio/menumusa.ogg");
-    state.menuMusicStream = FSOUND_Stream_Open("data/audio/menumusa.ogg", FSOUND_LOOP_NORMAL, 0, 0);
+    announceSoundFile(kSoundFiles.menuMusic);
+    state.menuMusicStream = FSOUND_Stream_Open(kSoundFiles.menuMusic, FSOUND_LOOP_NORMAL, 0, 0);
 
-    announceSoundFile("data/audio/boom.mp3");
-    state.boomSample = FSOUND_Sample_Load(FSOUND_FREE, "data/audio/boom.mp3", FSOUND_STEREO, 0, 0);
+    announceSoundFile(kSoundFiles.boom);
+    state.boomSample = FSOUND_Sample_Load(FSOUND_FREE, kSoundFiles.boom, FSOUND_STEREO, 0, 0);
     line("..done.");
     if (!state.boomSample) reportSoundFailure(state);
 
-    announceSoundFile("data/audio/pilip.ogg");
-    state.menuClickSample = FSOUND_Sample_Load(FSOUND_FREE, "data/audio/pilip.ogg", FSOUND_STEREO, 0, 0);
-    announceSoundFile("data/audio/plip2.ogg");
-    state.optionClickSample = FSOUND_Sample_Load(FSOUND_FREE, "data/audio/plip2.ogg", FSOUND_STEREO, 0, 0);
+    announceSoundFile(kSoundFiles.menuClick);
+    state.menuClickSample = FSOUND_Sample_Load(FSOUND_FREE, kSoundFiles.menuClick, FSOUND_STEREO, 0, 0);
+    announceSoundFile(kSoundFiles.optionClick);
+    state.optionClickSample = FSOUND_Sample_Load(FSOUND_FREE, kSoundFiles.optionClick, FSOUND_STEREO, 0, 0);
 }
 }  // namespace
 
@@ -97,7 +113,7 @@ void startSoundSystem(GameState& state) {
     bool started = false;
     if (state.soundEnabled) {
         FSOUND_SetMixer(0);
-        started = FSOUND_Init(44100, 32, 0) != 0;
+        started = FSOUND_Init(kMixRate, kSoundChannels, 0) != 0;
     }
     if (!state.soundEnabled || !started) {
         std::printf("Init: %s\n", FMOD_ErrorString(FSOUND_GetError()));
@@ -111,7 +127,12 @@ void startSoundSystem(GameState& state) {
     if (state.config.musicOn) state.musicChannel = FSOUND_Stream_Play(FSOUND_FREE, state.menuMusicStream);
 }
 
+void connectScreens() {
+    showGameResults = [](int mode) { showHighscores(mode, insertHighscore(mode)); };
+}
+
 void runStartup(GameState& state, int* argc, char** argv) {
+    connectScreens();
     loadConfig();
     loadHighscores(state.highscores);
     initBitmapFont(argc, argv);

@@ -12,3 +12,7 @@ void shutdownGame(GameState& state);
 
 // How long the main loop sleeps after a frame that took spentMs.
 uint32_t frameDelayMs(uint32_t spentMs);
+
+// Connects the screens that reach upward: the end of a game shows its
+// highscores. The start-up does this; so can a test that plays a game.
+void connectScreens();

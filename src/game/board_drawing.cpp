@@ -4,20 +4,19 @@
 
 #include <cmath>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
+#include "base/texture_slots.h"
 
 namespace {
-constexpr float kCellPitch = 0.21f;
 constexpr float kArcDepth = 0.3f;
 // A little under pi / 100, so the arc closes just short of zero at 100 %.
 constexpr float kArcPerPercent = 0.03141592f;
 constexpr int kBlockList = 0;
 constexpr int kCursorList = 1;
-constexpr int kBackdropSlot = 7;
 constexpr int kKinds = 6;
 
 void drawCell(Board& board, const Cell& cell, int column, int row) {
-    if (cell.kind >= 1 && cell.kind <= kKinds) glBindTexture(GL_TEXTURE_2D, gameState.textures[cell.kind]);
+    if (cell.kind >= 1 && cell.kind <= kKinds) glBindTexture(GL_TEXTURE_2D, gameState.textures[kFirstBlockSlot - 1 + cell.kind]);
     float x = static_cast<float>(column) * kCellPitch;
     float y = static_cast<float>(gameState.boardRows - row) * kCellPitch;
     float z = 0.0f;
@@ -60,7 +59,7 @@ void drawCursor(Board&, float x, float y) {
 void drawBoardBackground(Board&) {
     glPushMatrix();
     glTranslatef(0.0f, 1.0f, -1.0f);
-    glBindTexture(GL_TEXTURE_2D, gameState.textures[kBackdropSlot]);
+    glBindTexture(GL_TEXTURE_2D, gameState.textures[kBoardBackdropSlot]);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex3f(-2.5f, 2.0f, 0.0f);

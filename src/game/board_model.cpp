@@ -1,7 +1,7 @@
 #include "game/board_model.h"
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 
 namespace {
 constexpr int kScatterPlacements = 25;

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/board.h"
+#include "base/board.h"
 
 // The board's cells and the search for runs of like blocks. No OpenGL here;
 // the extent in use comes from gameState.boardColumns and boardRows.

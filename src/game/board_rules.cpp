@@ -1,9 +1,9 @@
 #include "game/board_rules.h"
 
-#include "app/config_file.h"
-#include "app/game_state.h"
-#include "app/platform.h"
-#include "app/sound_system.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
+#include "base/platform.h"
+#include "sound/sound_system.h"
 #include "game/particles.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/board.h"
+#include "base/board.h"
 #include "game/board_model.h"
 
 // Board rules: no OpenGL here. All operations work on the one board of the

@@ -1,7 +1,7 @@
 #include "game/game_clock.h"
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 
 uint32_t drainFactor(uint32_t elapsedMs) { return elapsedMs / 100000 + 1; }
 

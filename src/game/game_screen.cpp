@@ -6,22 +6,19 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/game_state.h"
-#include "app/platform.h"
-#include "app/sound_system.h"
+#include "base/game_state.h"
+#include "base/platform.h"
+#include "sound/sound_system.h"
 #include "game/board_drawing.h"
 #include "game/board_rules.h"
 #include "game/game_clock.h"
 #include "game/game_hud.h"
 #include "game/particles.h"
 #include "render/text_render.h"
-#include "scores/highscore_screen.h"
-#include "scores/highscore_table.h"
 
 namespace {
 constexpr int kKeyP = SDLK_p;
 constexpr int kKeyM = SDLK_m;
-constexpr float kCellPitch = 0.21f;
 
 // The raw symbol, read without trusting it to be one of the enum's values.
 int keySymbol(const SDL_Event& event) {
@@ -93,8 +90,7 @@ void leaveGame(GameState& state) {
     // A closed window never sends Escape's release; without this the menu
     // would take the stale Escape for a quit at the next key release.
     setKeyDown(kEscapeKey, 0);
-    int row = insertHighscore(state.config.gameMode);
-    showHighscores(state.config.gameMode, row);
+    if (showGameResults) showGameResults(state.config.gameMode);
 }
 
 void drawScene(GameState& state) {
@@ -125,6 +121,8 @@ void drawHudLines(const std::vector<HudLine>& lines) {
     }
 }
 }  // namespace
+
+void (*showGameResults)(int mode) = nullptr;
 
 void startNewGame(GameState& state) {
     state.pendingDrops = 6;

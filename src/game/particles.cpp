@@ -2,14 +2,13 @@
 
 #include <GL/gl.h>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/game_state.h"
+#include "base/texture_slots.h"
+#include "base/platform.h"
+#include "game/board_drawing.h"
 
 namespace {
-constexpr float kCellPitch = 0.21f;
 constexpr float kFadeStep = 0.1f;  // single precision: ten steps from 1 end just below 0
-constexpr int kFirstGlowSlot = 8;
-constexpr int kGlowPictures = 4;
 constexpr int kFlashList = 2;
 
 bool isPaused() { return gameState.paused == 1; }
@@ -52,7 +51,7 @@ void spawnParticle(Board& board, float column, float row) {
     p.y = (static_cast<float>(gameState.boardRows) - row) * kCellPitch;
     p.alpha = 1.0f;
     p.size = 0.0f;
-    p.textureSlot = gameRand() % kGlowPictures + kFirstGlowSlot;
+    p.textureSlot = gameRand() % kGlowSlots + kFirstGlowSlot;
     board.particles.push_back(p);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/board.h"
+#include "base/board.h"
 
 // Adds a glow over the destroyed block at (column, row).
 void spawnParticle(Board& board, float column, float row);

@@ -3,7 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
+#include "base/texture_slots.h"
 
 namespace {
 struct ItemLook {
@@ -15,10 +16,10 @@ struct ItemLook {
     bool dimmed;  // the logo keeps full brightness
 };
 
-const ItemLook kExit = {ExitItem, 10, 4, -4, 3, 2.5f, 1.2f, 13, 14, true};
-const ItemLook kPlay = {PlayItem, 5, -3.7f, 3, 3, 2.4f, 1.7f, 19, 20, true};
-const ItemLook kOptions = {OptionsItem, 10, 5, 4, 3, 4.4f, 1.7f, 17, 18, true};
-const ItemLook kLogo = {LogoItem, 2, 0, 0, 4, 4, 1, 15, 16, false};
+const ItemLook kExit = {ExitItem, 10, 4, -4, 3, 2.5f, 1.2f, kMenuExitSlot, kMenuExitMaskSlot, true};
+const ItemLook kPlay = {PlayItem, 5, -3.7f, 3, 3, 2.4f, 1.7f, kMenuPlaySlot, kMenuPlayMaskSlot, true};
+const ItemLook kOptions = {OptionsItem, 10, 5, 4, 3, 4.4f, 1.7f, kMenuOptionsSlot, kMenuOptionsMaskSlot, true};
+const ItemLook kLogo = {LogoItem, 2, 0, 0, 4, 4, 1, kMenuLogoSlot, kMenuLogoMaskSlot, false};
 
 // Texture row 0 goes to the top edge.
 void drawQuad(float w, float h) {
@@ -78,7 +79,7 @@ void drawMenuBackground() {
     glPushMatrix();
     glEnable(GL_TEXTURE_2D);
     glTranslatef(-0.25f, -0.04f, 5);
-    bindSlot(12);
+    bindSlot(kMenuBackgroundSlot);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0); glVertex3f(-2.5f, 2.1f, 0);
     glTexCoord2f(1, 0); glVertex3f(3, 2.1f, 0);

@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "app/game_state.h"
-#include "app/platform.h"
-#include "app/sound_system.h"
+#include "base/game_state.h"
+#include "base/platform.h"
+#include "sound/sound_system.h"
 #include "game/game_screen.h"
 #include "menu/menu_drawing.h"
 #include "menu/name_entry.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/game_state.h"
-#include "app/sound_system.h"
+#include "base/game_state.h"
+#include "sound/sound_system.h"
 
 std::string nameBuffer;
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/config_file.h"
-#include "app/game_state.h"
-#include "app/sound_system.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
+#include "sound/sound_system.h"
 #include "menu/name_entry.h"
 #include "render/text_render.h"
 
@@ -31,16 +31,6 @@ bool clicked(const ClickArea& area, bool leftDown) {
 
 void playOptionClick() { FSOUND_PlaySound(FSOUND_FREE, gameState.optionClickSample); }
 
-const char* modeName(int32_t mode) {
-    switch (mode) {
-        case FreePlay: return "FREE PLAY";
-        case TimeAttack: return "TIMEATTACK";
-        case Hardcore: return "HARDCORE";
-        case HundredMoves: return "100 MOVES";
-        default: return nullptr;
-    }
-}
-
 void gameModeLine(bool leftDown) {
     int32_t& mode = gameState.config.gameMode;
     if (clicked({101, 129}, leftDown)) {
@@ -50,7 +40,7 @@ void gameModeLine(bool leftDown) {
         if (mode == 5) mode = FreePlay;
     }
     drawText("GAMEMODE: ", 10, 100);
-    if (const char* name = modeName(mode)) drawText(name, 300, 100);
+    if (const char* name = gameModeName(mode)) drawText(name, 300, 100);
 }
 
 void stepSpeed(int delta) {

@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
+#include "base/texture_slots.h"
 #include "render/png_loader.h"
 #include "render/text_render.h"
 
-const char* const kTextureFiles[21] = {
+const char* const kTextureFiles[kTextureFileCount] = {
     "data/pics/palikka1.png",     "data/pics/palikka2.png",     "data/pics/palikka3.png",
     "data/pics/palikka4.png",     "data/pics/palikka5.png",     "data/pics/palikka6.png",
     "data/pics/game.png",         "data/pics/glow1.png",        "data/pics/glow2.png",
@@ -19,6 +20,9 @@ const char* const kTextureFiles[21] = {
     "data/pics/menu_logo_mask.png", "data/pics/menu_options.png", "data/pics/menu_options_mask.png",
     "data/pics/menu_play.png",    "data/pics/menu_play_mask.png", "data/pics/menufont.png",
 };
+
+static_assert(kLastPictureSlot - kFirstBlockSlot + 1 == kTextureFileCount, "one file a slot");
+static_assert(kLastPictureSlot < kTextureTableSize);
 
 namespace {
 const char* const kLoading = "Loading..";
@@ -89,8 +93,8 @@ void compileFlash(GLuint list) {
 }
 
 void loadTextureSet(GameState& state) {
-    for (int slot = 1; slot <= 21; ++slot) {
-        const char* file = kTextureFiles[slot - 1];
+    for (int slot = kFirstBlockSlot; slot <= kLastPictureSlot; ++slot) {
+        const char* file = kTextureFiles[slot - kFirstBlockSlot];
         std::string line = std::string("Texture ") + file + "..";
         showLoadingScreen(kLoading, line.c_str());
         loadTexture(state.pngImage, state.textures, file, slot);
@@ -118,7 +122,7 @@ void loadScene(GameState& state, int32_t width, int32_t height) {
     showLoadingScreen(kLoading, "Display lists..");
     std::printf("Generating display lists..");
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, state.textures[1]);
+    glBindTexture(GL_TEXTURE_2D, state.textures[kFirstBlockSlot]);
     state.displayListBase = glGenLists(5);
     buildDisplayLists();
     showLoadingScreen(kLoading, "Display lists..done.");

@@ -6,12 +6,12 @@
 
 #include <cstring>
 
-#include "app/bitmap_font_init.h"
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "render/bitmap_font_init.h"
+#include "base/game_state.h"
+#include "base/texture_slots.h"
+#include "base/platform.h"
 
 namespace {
-constexpr int kFontSlot = 21;
 constexpr int kCellPixels = 30;
 constexpr int kCellsPerRow = 9;
 constexpr float kFontWidth = 270.0f;
@@ -19,7 +19,7 @@ constexpr float kFontHeight = 300.0f;
 constexpr int kGlyphSize = 27;
 constexpr int kFirstGlyph = 32;
 
-GLuint fontTexture() { return gameState.textures ? gameState.textures[kFontSlot] : 0; }
+GLuint fontTexture() { return gameState.textures ? gameState.textures[kMenuFontSlot] : 0; }
 
 void compileGlyph(GLuint list, int code) {
     int k = code - kFirstGlyph;

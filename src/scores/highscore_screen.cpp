@@ -5,9 +5,9 @@
 #include <cctype>
 #include <cstdio>
 
-#include "app/config_file.h"
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 #include "menu/menu_drawing.h"
 #include "render/text_render.h"
 #include "scores/highscore_table.h"
@@ -18,14 +18,8 @@ int (*highscoreSubmitter)(const char* host, int port) = submitScore;
 namespace {
 constexpr int kYKey = SDLK_y;
 
-const char* modeTitle(int mode) {
-    switch (mode) {
-    case FreePlay: return "FREE PLAY";
-    case TimeAttack: return "TIMEATTACK";
-    case Hardcore: return "HARDCORE";
-    default: return nullptr;
-    }
-}
+// The 100 MOVES table has no title of its own.
+const char* modeTitle(int mode) { return mode == HundredMoves ? nullptr : gameModeName(mode); }
 
 // The menu's background, drawn the same way under the table.
 void drawBackground() {

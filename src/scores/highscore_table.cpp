@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/file_util.h"
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/file_util.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 
 const char* const kHighscoreFileName = "highscore.dat";
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/config_file.h"
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
+#include "base/platform.h"
 #include "render/text_render.h"
 
 void (*submitDrawText)(const char* text, int x, int y) = drawText;

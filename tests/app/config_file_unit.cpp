@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/config_file.h"
-#include "app/game_state.h"
+#include "base/config_file.h"
+#include "base/game_state.h"
 #include "temp_dir.h"
 
 namespace {

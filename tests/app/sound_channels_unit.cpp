@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/sound_channels.h"
-#include "app/sound_system.h"
+#include "sound/sound_channels.h"
+#include "sound/sound_system.h"
 #include "sound_fixtures.h"
 #include "temp_dir.h"
 

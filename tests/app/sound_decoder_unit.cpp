@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/sound_decoder.h"
+#include "sound/sound_decoder.h"
 #include "fixture_data.h"
 #include "sound_fixtures.h"
 #include "temp_dir.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "app/sound_errors.h"
-#include "app/sound_system.h"
+#include "sound/sound_errors.h"
+#include "sound/sound_system.h"
 #include "fixture_data.h"
 #include "sound_fixtures.h"
 #include "temp_dir.h"

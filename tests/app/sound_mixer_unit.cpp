@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/sound_mixer.h"
+#include "sound/sound_mixer.h"
 
 TEST(SoundMixer, SamplesClampAndStereoComesFromAnyChannelCount) {
     const std::vector<float> in = {0.5f, -1.0f, 1.2f, -1.5f, 32767 / 32768.0f, -3 / 32768.0f, 0.0f};

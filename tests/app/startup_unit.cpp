@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "app/startup.h"
 #include "capture_stdout.h"
 #include "recording_sound.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "game/game_clock.h"
 #include "game/game_hud.h"
 #include "game/game_screen.h"

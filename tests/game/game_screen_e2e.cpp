@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/config_file.h"
+#include "base/config_file.h"
 #include "game_process.h"
 #include "render_x_keepalive.h"
 #include "scores/highscore_table.h"

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "app/startup.h"
+#include "base/game_state.h"
 #include "game/board_rules.h"
 #include "game/game_screen.h"
 #include "gl_context.h"
@@ -55,6 +56,7 @@ protected:
     void SetUp() override {
         if (!openTestGlContext()) GTEST_SKIP() << "no X display";
         dir.enter();
+        connectScreens();
         loadTestScene();
         resizeScene(gameState, 640, 480);
         glClearColor(0, 0, 0, 0);

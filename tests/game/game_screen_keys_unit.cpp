@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "app/startup.h"
+#include "base/game_state.h"
 #include "board_fixture.h"
 #include "game/board_rules.h"
 #include "game/game_screen.h"
@@ -21,6 +22,7 @@ class GameKeys : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!gameState.textures) initSceneVariables(gameState);
+        connectScreens();
         std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
         gameState.config.gameMode = FreePlay;
         gameState.config.musicOn = 1;

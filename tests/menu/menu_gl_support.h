@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "gl_context.h"
 
 // A texture of width x height RGBA texels (top row first), sampled nearest

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_state.h"
-#include "app/sound_system.h"
+#include "base/game_state.h"
+#include "sound/sound_system.h"
 #include "menu/menu_screen.h"
 #include "recording_sound.h"
 #include "scripted_platform.h"

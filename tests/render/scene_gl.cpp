@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "capture_stdout.h"
 #include "gl_context.h"
 #include "render/png_loader.h"

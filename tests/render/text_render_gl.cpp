@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/bitmap_font_init.h"
-#include "app/game_state.h"
+#include "render/bitmap_font_init.h"
+#include "base/game_state.h"
 #include "fixture_data.h"
 #include "gl_context.h"
 #include "render/png_loader.h"

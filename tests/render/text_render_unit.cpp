@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/bitmap_font_init.h"
-#include "app/game_state.h"
+#include "render/bitmap_font_init.h"
+#include "base/game_state.h"
 #include "render/text_render.h"
 #include "scripted_platform.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "fixture_data.h"
 #include "gl_context.h"
 #include "render/png_loader.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "scores/highscore_screen.h"
 #include "scores/highscore_table.h"
 #include "scripted_platform.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "scores/highscore_table.h"
 #include "scripted_platform.h"
 #include "temp_dir.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "capture_stdout.h"
 #include "render/text_render.h"
 #include "scores/score_submit.h"

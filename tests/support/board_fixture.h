@@ -2,7 +2,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 
 // Puts the global game state into a known, quiet state for board tests:
 // a 6 x 9 board with every cell reset, no particles, no flash, counters at

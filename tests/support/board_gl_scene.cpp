@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/game_state.h"
+#include "base/game_state.h"
 #include "gl_context.h"
 #include "render/scene.h"
 #include "render_x_keepalive.h"

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "app/bitmap_font_init.h"
-#include "app/game_state.h"
+#include "render/bitmap_font_init.h"
+#include "base/game_state.h"
 
 bool openTestGlContext() {
     static bool opened = false;

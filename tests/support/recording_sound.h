@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sound_system.h"
+#include "sound/sound_system.h"
 
 // Replaces the sound layer with one that records every call, for as long
 // as the object lives. Handles are fake non-null pointers unless the file

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 // Installs scripted platform hooks for the lifetime of the object: a queue
 // of events, a mouse state, a tick counter that tests move by hand, and a

@@ -10,10 +10,10 @@
 #include <new>
 #include <vector>
 
-#include "app/sound_channels.h"
-#include "app/sound_decoder.h"
-#include "app/sound_errors.h"
-#include "app/sound_system.h"
+#include "sound/sound_channels.h"
+#include "sound/sound_decoder.h"
+#include "sound/sound_errors.h"
+#include "sound/sound_system.h"
 
 namespace {
 constexpr int kMaxChannels = 256;

@@ -1,10 +1,10 @@
-#include "app/sound_channels.h"
+#include "sound/sound_channels.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/sound_mixer.h"
-#include "app/sound_system.h"
+#include "sound/sound_mixer.h"
+#include "sound/sound_system.h"
 
 namespace {
 bool idle(const Voice& v) { return !v.sample && !v.stream; }

@@ -1,4 +1,4 @@
-#include "app/sound_system.h"
+#include "sound/sound_system.h"
 
 SoundApi soundApi = deviceSoundApi();
 

@@ -1,12 +1,22 @@
-#include "app/config_file.h"
+#include "base/config_file.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/file_util.h"
-#include "app/game_state.h"
+#include "base/file_util.h"
+#include "base/game_state.h"
 
 const char* const kConfigFileName = "config.dat";
+
+const char* gameModeName(int32_t mode) {
+    switch (mode) {
+        case FreePlay: return "FREE PLAY";
+        case TimeAttack: return "TIMEATTACK";
+        case Hardcore: return "HARDCORE";
+        case HundredMoves: return "100 MOVES";
+        default: return nullptr;
+    }
+}
 
 void loadConfig() {
     unsigned char buffer[sizeof(ConfigRecord)] = {};

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/sound_errors.h"
-#include "app/sound_mixer.h"
+#include "sound/sound_errors.h"
+#include "sound/sound_mixer.h"
 
 // Reads a sound file of any format libsndfile knows (by content, not by
 // name) piece by piece, as 16-bit stereo at the mixing rate. A looping

@@ -1,4 +1,4 @@
-#include "app/bitmap_font_init.h"
+#include "render/bitmap_font_init.h"
 
 #include <GL/freeglut.h>
 #include <X11/Xlib.h>

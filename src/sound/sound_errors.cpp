@@ -1,6 +1,6 @@
-#include "app/sound_errors.h"
+#include "sound/sound_errors.h"
 
-#include "app/sound_system.h"
+#include "sound/sound_system.h"
 
 const char* FMOD_ErrorString(int errorCode) {
     switch (errorCode) {

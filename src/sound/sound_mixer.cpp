@@ -1,4 +1,4 @@
-#include "app/sound_mixer.h"
+#include "sound/sound_mixer.h"
 
 #include <cmath>
 #include <cstring>

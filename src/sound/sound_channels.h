@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/sound_decoder.h"
-#include "app/sound_errors.h"
+#include "sound/sound_decoder.h"
+#include "sound/sound_errors.h"
 
 // What the FSOUND_ handles point at.
 struct FSOUND_SAMPLE {

@@ -2,10 +2,10 @@
 #include <SDL.h>
 #include <cstdint>
 
-#include "app/config_file.h"
-#include "game/board.h"
-#include "render/png_loader.h"
-#include "scores/highscore_table.h"
+#include "base/board.h"
+#include "base/config_file.h"
+#include "base/highscore_records.h"
+#include "base/png_image.h"
 
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;

@@ -22,6 +22,9 @@ static_assert(offsetof(ConfigRecord, validMarker) == 72);
 
 enum GameMode : int32_t { FreePlay = 1, TimeAttack = 2, Hardcore = 3, HundredMoves = 4 };
 
+// "FREE PLAY", "TIMEATTACK", "HARDCORE", "100 MOVES"; null for any other value.
+const char* gameModeName(int32_t mode);
+
 extern const char* const kConfigFileName;
 
 void loadConfig();

@@ -1,4 +1,4 @@
-#include "app/sound_decoder.h"
+#include "sound/sound_decoder.h"
 
 #include <algorithm>
 #include <cstdio>

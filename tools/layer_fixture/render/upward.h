@@ -1,0 +1,2 @@
+#pragma once
+#include "game/below.h"
