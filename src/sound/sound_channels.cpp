@@ -42,9 +42,12 @@ void mixSample(Voice& v, int32_t* sum, size_t frameCount) {
 }
 
 void mixStream(Voice& v, int32_t* sum, int16_t* scratch, size_t frameCount) {
-    size_t got = readSoundFrames(v.stream->decoder, scratch, frameCount);
+    bool ended = false;
+    size_t got = takeStreamFrames(*v.stream, scratch, frameCount, ended);
     addFrames(sum, scratch, got);
-    if (got < frameCount) {
+    // Short of frames but not ended: the decoding fell behind, and the
+    // stream sounds again as soon as it catches up.
+    if (ended) {
         v.stream->channel = -1;
         v = Voice{};
     }

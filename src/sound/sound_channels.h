@@ -3,19 +3,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound/sound_decoder.h"
 #include "sound/sound_errors.h"
+#include "sound/sound_stream.h"
 
-// What the FSOUND_ handles point at.
+// What an FSOUND_SAMPLE handle points at.
 struct FSOUND_SAMPLE {
     std::vector<int16_t> frames;  // stereo at the mixing rate, decoded once
     bool loop = false;
 };
 
-struct FSOUND_STREAM {
-    SoundDecoder decoder;
-    int channel = -1;  // where it plays, -1 while stopped
-};
 
 // One channel plays one sample or one stream, or nothing.
 struct Voice {

@@ -1,22 +1,67 @@
 // The FSOUND_ operations over SDL's audio device. The game calls them on
 // its one thread; SDL mixes on its audio thread, so everything the mixer
-// reads changes only under the audio lock.
+// reads changes only under the audio lock, which is only ever held briefly.
+// A third thread decodes the music ahead into each stream's ring.
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "sound/sound_channels.h"
 #include "sound/sound_decoder.h"
+#include "sound/sound_stream.h"
 #include "sound/sound_errors.h"
 #include "sound/sound_system.h"
 
 namespace {
 constexpr int kMaxChannels = 256;
+// A turn of the decoding thread tops each ring up by a few thousand frames;
+// at this pace it keeps well ahead of the mixer.
+constexpr auto kFeedPause = std::chrono::milliseconds(10);
+
+// Decodes every playing stream ahead, turn after turn, until stopped.
+class StreamFeeder {
+public:
+    void start(std::vector<std::unique_ptr<FSOUND_STREAM>>& streams, std::mutex& streamsLock) {
+        quit_ = false;
+        thread_ = std::thread([this, &streams, &streamsLock] { run(streams, streamsLock); });
+    }
+    void stop() {
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+
+private:
+    void run(std::vector<std::unique_ptr<FSOUND_STREAM>>& streams, std::mutex& streamsLock) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!quit_) {
+            lock.unlock();
+            {
+                std::lock_guard<std::mutex> listLock(streamsLock);
+                for (auto& stream : streams) decodeAhead(*stream);
+            }
+            lock.lock();
+            wake_.wait_for(lock, kFeedPause, [this] { return quit_; });
+        }
+    }
+
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool quit_ = false;
+};
 
 struct SoundSystem {
     bool running = false;
@@ -25,11 +70,14 @@ struct SoundSystem {
     ChannelSet channels;
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
     std::vector<std::unique_ptr<FSOUND_STREAM>> streams;
+    std::mutex streamsLock;  // the list, between the game and the feeder
+    StreamFeeder feeder;
 
     // A process that ends without FSOUND_Close must not leave the mixer
-    // thread reading what the static destructors free.
+    // or the feeder reading what the static destructors free.
     ~SoundSystem() {
         if (running) SDL_CloseAudio();
+        feeder.stop();
     }
 };
 
@@ -99,6 +147,7 @@ signed char init(int mixRate, int channelCount, unsigned) {
     sys.mixRate = static_cast<uint32_t>(mixRate);
     sys.running = true;
     sys.error = SoundOk;
+    sys.feeder.start(sys.streams, sys.streamsLock);
     SDL_PauseAudio(0);
     return 1;
 }
@@ -109,11 +158,12 @@ FSOUND_STREAM* streamOpen(const char* name, unsigned mode, int offset, int lengt
     if (!plainLoad(name, offset, length)) return nullptr;
     try {
         auto stream = std::make_unique<FSOUND_STREAM>();
-        int code = openSoundDecoder(stream->decoder, name, sys.mixRate, (mode & FSOUND_LOOP_NORMAL) != 0);
+        int code = openStream(*stream, name, sys.mixRate, (mode & FSOUND_LOOP_NORMAL) != 0);
         if (code != SoundOk) {
             fail(code);
             return nullptr;
         }
+        std::lock_guard<std::mutex> lock(sys.streamsLock);
         sys.streams.push_back(std::move(stream));
     } catch (const std::bad_alloc&) {
         fail(SoundNoMemory);
@@ -155,8 +205,8 @@ int streamPlay(int channel, FSOUND_STREAM* handle) {
         AudioLock lock;
         if (stream->channel >= 0) return stream->channel;
     }
-    // Stopped, so the mixer does not touch it: seek outside the lock.
-    rewindSoundDecoder(stream->decoder);
+    // Stopped, so the mixer does not touch it: decode outside the lock.
+    restartStream(*stream);
     SoundError error = SoundOk;
     AudioLock lock;
     int used = startStream(sys.channels, channel, stream, error);
@@ -167,8 +217,11 @@ int streamPlay(int channel, FSOUND_STREAM* handle) {
 signed char streamStop(FSOUND_STREAM* handle) {
     FSOUND_STREAM* stream = live(sys.streams, handle);
     if (!stream) return 0;
-    AudioLock lock;
-    stopChannel(sys.channels, stream->channel);
+    {
+        AudioLock lock;
+        stopChannel(sys.channels, stream->channel);
+    }
+    stopFeeding(*stream);
     return 1;
 }
 
@@ -196,6 +249,7 @@ void sampleFree(FSOUND_SAMPLE* handle) {
 void close() {
     if (!usable()) return;
     SDL_CloseAudio();
+    sys.feeder.stop();
     resetChannels(sys.channels, 0);
     sys.samples.clear();
     sys.streams.clear();

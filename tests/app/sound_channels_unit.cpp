@@ -69,7 +69,8 @@ TEST(SoundChannels, StreamLoopsOverTheSeamStopsAndRestartsFromItsBeginning) {
     const std::vector<int16_t> ramp = rampFrames(2, 1500);
     writeWav(dir.file("loop.wav"), 44100, 2, ramp);
     FSOUND_STREAM stream;
-    ASSERT_EQ(openSoundDecoder(stream.decoder, dir.file("loop.wav").c_str(), 44100, true), SoundOk);
+    ASSERT_EQ(openStream(stream, dir.file("loop.wav").c_str(), 44100, true), SoundOk);
+    restartStream(stream);
     ChannelSet channels;
     resetChannels(channels, 4);
     FSOUND_SAMPLE blip = makeSample({5, 5});
@@ -84,14 +85,15 @@ TEST(SoundChannels, StreamLoopsOverTheSeamStopsAndRestartsFromItsBeginning) {
     stopChannel(channels, stream.channel);
     EXPECT_EQ(stream.channel, -1);
     EXPECT_EQ(mix(channels, 3), std::vector<int16_t>(6, 0));
-    rewindSoundDecoder(stream.decoder);
+    restartStream(stream);
     ASSERT_EQ(startStream(channels, 3, &stream, error), 3);
     out = mix(channels, 2);
     EXPECT_EQ(out, std::vector<int16_t>(ramp.begin(), ramp.begin() + 4));
 
     // A stream that does not loop ends and frees its channel.
     FSOUND_STREAM once;
-    ASSERT_EQ(openSoundDecoder(once.decoder, dir.file("loop.wav").c_str(), 44100, false), SoundOk);
+    ASSERT_EQ(openStream(once, dir.file("loop.wav").c_str(), 44100, false), SoundOk);
+    restartStream(once);
     resetChannels(channels, 4);
     EXPECT_EQ(stream.channel, -1);
     startStream(channels, FSOUND_FREE, &once, error);
