@@ -1,6 +1,7 @@
 #include "base/platform.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 int sdlPollEvent(SDL_Event* event) { return SDL_PollEvent(event); }
@@ -17,3 +18,17 @@ PlatformHooks defaultPlatformHooks() {
 }
 
 PlatformHooks platform = defaultPlatformHooks();
+
+bool readEvent(InputEvent& event) {
+    SDL_Event raw;
+    if (!platform.pollEvent(&raw)) return false;
+    event = InputEvent{};
+    if (raw.type == SDL_KEYDOWN || raw.type == SDL_KEYUP) {
+        static_assert(sizeof raw.key.keysym.sym == sizeof event.symbol, "SDLKey is int-sized");
+        std::memcpy(&event.symbol, &raw.key.keysym.sym, sizeof event.symbol);
+        event.kind = raw.type == SDL_KEYDOWN ? InputEvent::KeyDown : InputEvent::KeyUp;
+    } else if (raw.type == SDL_QUIT) {
+        event.kind = InputEvent::Quit;
+    }
+    return true;
+}

@@ -15,6 +15,16 @@ struct PlatformHooks {
 };
 
 extern PlatformHooks platform;
+
+// One event as the screens see it. The key symbol is read as a plain
+// number, never trusted to be one of SDLKey's values.
+struct InputEvent {
+    enum Kind { KeyDown, KeyUp, Quit, Other } kind = Other;
+    int symbol = 0;  // for KeyDown and KeyUp
+};
+// The next queued event, or false when the queue is empty. Every screen
+// reads its events here.
+bool readEvent(InputEvent& event);
 PlatformHooks defaultPlatformHooks();
 
 inline int pollEvent(SDL_Event* event) { return platform.pollEvent(event); }

@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstring>
 #include <ctime>
 
 #include "base/game_state.h"
@@ -20,23 +19,15 @@ namespace {
 constexpr int kKeyP = SDLK_p;
 constexpr int kKeyM = SDLK_m;
 
-// The raw symbol, read without trusting it to be one of the enum's values.
-int keySymbol(const SDL_Event& event) {
-    static_assert(sizeof(event.key.keysym.sym) == sizeof(int), "SDLKey is int-sized");
-    int symbol = 0;
-    std::memcpy(&symbol, &event.key.keysym.sym, sizeof symbol);
-    return symbol;
-}
-
 void drainGameEvents(GameState& state) {
-    SDL_Event event;
-    while (pollEvent(&event)) {
-        if (event.type == SDL_KEYDOWN) {
-            setKeyDown(keySymbol(event), 1);
-        } else if (event.type == SDL_KEYUP) {
-            setKeyDown(keySymbol(event), 0);
+    InputEvent event;
+    while (readEvent(event)) {
+        if (event.kind == InputEvent::KeyDown) {
+            setKeyDown(event.symbol, 1);
+        } else if (event.kind == InputEvent::KeyUp) {
+            setKeyDown(event.symbol, 0);
             state.keyLatch = 0;
-        } else if (event.type == SDL_QUIT) {
+        } else if (event.kind == InputEvent::Quit) {
             setKeyDown(kEscapeKey, 1);
         }
     }

@@ -11,21 +11,21 @@
 #include "menu/options_page.h"
 
 namespace {
-void handleEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_KEYUP:
+void handleEvent(const InputEvent& event) {
+    switch (event.kind) {
+        case InputEvent::KeyUp:
             gameState.keyLatch = 0;
-            setKeyDown(event.key.keysym.sym, 0);
+            setKeyDown(event.symbol, 0);
             break;
-        case SDL_QUIT:
+        case InputEvent::Quit:
             setKeyDown(kEscapeKey, 1);
             gameState.quitRequested = 1;
             break;
-        case SDL_KEYDOWN:
+        case InputEvent::KeyDown:
             if (gameState.nameEntryActive)
-                handleNameEntryKey(event.key.keysym.sym);
+                handleNameEntryKey(event.symbol);
             else
-                setKeyDown(event.key.keysym.sym, 1);
+                setKeyDown(event.symbol, 1);
             break;
         default:
             break;
@@ -95,8 +95,8 @@ void drawPass(bool leftDown) {
 
 // Drawn once per event; an empty queue leaves the last picture standing.
 void runMenuFrame() {
-    SDL_Event event;
-    while (pollEvent(&event)) {
+    InputEvent event;
+    while (readEvent(event)) {
         handleEvent(event);
         bool leftDown = readMouse();
         if (!leftDown) gameState.clickLatch = 0;

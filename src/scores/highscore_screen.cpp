@@ -35,15 +35,15 @@ struct ScreenKeys {
 };
 
 void handleEvents(ScreenKeys& keys) {
-    SDL_Event event;
-    while (pollEvent(&event)) {
-        if (event.type == SDL_KEYDOWN) {
+    InputEvent event;
+    while (readEvent(event)) {
+        if (event.kind == InputEvent::KeyDown) {
             keys.pressed = true;
-            setKeyDown(event.key.keysym.sym, 1);
-            if (event.key.keysym.sym == kYKey) keys.send = true;
-        } else if (event.type == SDL_KEYUP) {
-            setKeyDown(event.key.keysym.sym, 0);
-        } else if (event.type == SDL_QUIT) {
+            setKeyDown(event.symbol, 1);
+            if (event.symbol == kYKey) keys.send = true;
+        } else if (event.kind == InputEvent::KeyUp) {
+            setKeyDown(event.symbol, 0);
+        } else if (event.kind == InputEvent::Quit) {
             setKeyDown(kEscapeKey, 1);  // seen by the caller as Escape held
         }
     }

@@ -45,14 +45,14 @@ void sendAll(TCPsocket socket, const void* data, int size, uint32_t pauseMs) {
 // Sets the key table from one pass of events; true when the wait should end.
 bool waitEventsEndWait() {
     bool end = false;
-    SDL_Event event;
-    while (pollEvent(&event)) {
-        if (event.type == SDL_KEYDOWN) {
-            setKeyDown(event.key.keysym.sym, 1);
-            if (event.key.keysym.sym != kEscapeKey) end = true;
-        } else if (event.type == SDL_KEYUP) {
-            setKeyDown(event.key.keysym.sym, 0);
-        } else if (event.type == SDL_QUIT) {
+    InputEvent event;
+    while (readEvent(event)) {
+        if (event.kind == InputEvent::KeyDown) {
+            setKeyDown(event.symbol, 1);
+            if (event.symbol != kEscapeKey) end = true;
+        } else if (event.kind == InputEvent::KeyUp) {
+            setKeyDown(event.symbol, 0);
+        } else if (event.kind == InputEvent::Quit) {
             setKeyDown(kEscapeKey, 1);
             end = true;
         }
@@ -102,15 +102,15 @@ int showResult(bool sent) {
         }
         swapBuffers();
         delayMs(100);
-        SDL_Event event;
-        while (pollEvent(&event)) {
-            if (event.type == SDL_KEYDOWN) {
-                key = event.key.keysym.sym;
+        InputEvent event;
+        while (readEvent(event)) {
+            if (event.kind == InputEvent::KeyDown) {
+                key = event.symbol;
                 setKeyDown(key, 1);
                 done = true;
-            } else if (event.type == SDL_KEYUP) {
-                setKeyDown(event.key.keysym.sym, 0);
-            } else if (event.type == SDL_QUIT) {
+            } else if (event.kind == InputEvent::KeyUp) {
+                setKeyDown(event.symbol, 0);
+            } else if (event.kind == InputEvent::Quit) {
                 setKeyDown(kEscapeKey, 1);
                 gameState.quitRequested = 1;
             }
