@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, through sudo when not root.
-# Usage: tools/install_deps.sh [build|test]
+# Usage: tools/install_deps.sh [build|test|tools]
+# tools: what the asset generator, the screenshots and the measurements need.
 set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
-  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libgtest-dev libbenchmark-dev)
-test_packages=(xvfb xauth xdotool libgl1-mesa-dri x11-utils imagemagick sox
-  python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core strace)
+  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev libbenchmark-dev)
+test_packages=(xvfb xauth libgl1-mesa-dri)
+tool_packages=(imagemagick sox xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
 packages=("${build_packages[@]}")
-[ "${1:-build}" = "test" ] && packages+=("${test_packages[@]}")
+case "${1:-build}" in
+  test) packages+=("${test_packages[@]}") ;;
+  tools) packages+=("${test_packages[@]}" "${tool_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "base/game_state.h"
+#include "board_setup.h"
+#include "game/game_clock.h"
+#include "game/game_screen.h"
+#include "scripted_seams.h"
+
+// The game's clocks and keys, with the tick counter and keyboard scripted.
+namespace {
+class Game : public ::testing::Test {
+protected:
+    void SetUp() override { initSceneVariables(gameState); }
+    void newGame(int mode) {
+        gameState.config.gameMode = mode;
+        startNewGame(gameState);
+    }
+    void frameAt(uint32_t now) {
+        platform.ticks = now;
+        advanceGameClock(gameState);
+    }
+    ScriptedPlatform platform;
+    RecordingSound sound;
+};
+using GameClock = Game;
+using GameKeys = Game;
+}  // namespace
+
+TEST_F(GameClock, CountsRealStepsOnlyAndDrainsTheCountdownFasterWithTime) {
+    newGame(TimeAttack);
+    frameAt(5000);
+    EXPECT_EQ(gameState.elapsedMs, 0u) << "the first frame only notes the time";
+    frameAt(5050);
+    EXPECT_EQ(gameState.elapsedMs, 50u);
+    EXPECT_EQ(gameState.timeLeftMs, 49950u);
+    gameState.paused = 1;
+    for (uint32_t now = 5100; now <= 65100; now += 50) frameAt(now);
+    gameState.paused = 0;
+    frameAt(65150);
+    EXPECT_EQ(gameState.elapsedMs, 100u) << "a minute of pause counts nothing";
+    EXPECT_EQ(gameState.timeLeftMs, 49900u);
+    gameState.elapsedMs = 150000;
+    gameState.timeLeftMs = 30000;
+    frameAt(65200);
+    EXPECT_EQ(gameState.timeLeftMs, 29900u) << "after 150 s a 50 ms frame takes 100 ms";
+    for (auto [elapsed, factor] : {std::pair{99999u, 1u}, {100000u, 2u}, {299999u, 3u}})
+        EXPECT_EQ(drainFactor(elapsed), factor) << elapsed;
+
+    newGame(TimeAttack);
+    frameAt(0xFFFFFFF0u);
+    frameAt(0x20u);
+    EXPECT_EQ(gameState.elapsedMs, 48u) << "the tick counter wraps";
+    gameState.timeLeftMs = 51;
+    frameAt(0x52u);
+    EXPECT_FALSE(gameState.timeUp);
+    gameState.timeLeftMs = 50;
+    frameAt(0x84u);
+    EXPECT_TRUE(gameState.timeUp) << "a step as long as the time left ends the game";
+    EXPECT_EQ(gameState.paused, 1);
+    EXPECT_EQ(gameState.timeLeftMs, 50u);
+    frameAt(0x2000u);
+    EXPECT_EQ(gameState.elapsedMs, 148u) << "an ended game's clock stands";
+
+    for (int mode : {FreePlay, Hardcore, HundredMoves}) {
+        newGame(mode);
+        frameAt(1000);
+        frameAt(3500);
+        EXPECT_EQ(gameState.timeLeftMs, 50000u) << "only TIMEATTACK counts down";
+    }
+}
+
+TEST_F(GameKeys, EachPressActsOnceWithinTheBoardAndPauseHoldsThePlayKeys) {
+    newGame(FreePlay);
+    gameState.cursorColumn = 2;
+    gameState.cursorRow = 4;
+    struct Step {
+        std::vector<int> held;  // keys down in this frame; an empty list releases all
+        int column, row, paused;
+    } steps[] = {
+        {{SDLK_RIGHT}, 3, 4, 0},
+        {{SDLK_RIGHT}, 3, 4, 0},  // held: no repeat
+        {{}, 3, 4, 0},
+        {{SDLK_RIGHT}, 4, 4, 0},
+        {{}, 4, 4, 0},
+        {{SDLK_RIGHT}, 4, 4, 0},  // the cursor covers two columns
+        {{SDLK_DOWN}, 4, 4, 0},   // the used-up press blocks the next key
+        {{}, 4, 4, 0},
+        {{SDLK_LEFT, SDLK_UP}, 3, 4, 0},
+        {{}, 3, 4, 0},
+        {{SDLK_p}, 3, 4, 1},
+        {{}, 3, 4, 1},
+        {{SDLK_DOWN}, 3, 4, 1},
+        {{}, 3, 4, 1},
+        {{SDLK_p}, 3, 4, 0},
+        {{}, 3, 4, 0},
+        {{SDLK_DOWN}, 3, 5, 0},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        if (steps[i].held.empty()) {
+            std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
+            gameState.keyLatch = 0;
+        }
+        for (int key : steps[i].held) setKeyDown(key, 1);
+        handleGameKeys(gameState);
+        EXPECT_EQ(gameState.cursorColumn, steps[i].column) << "step " << i;
+        EXPECT_EQ(gameState.cursorRow, steps[i].row) << "step " << i;
+        EXPECT_EQ(gameState.paused, steps[i].paused) << "step " << i;
+    }
+    resetBoard();
+    putBlock(3, 5, 1);
+    putBlock(4, 5, 2);
+    std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
+    gameState.keyLatch = 0;
+    setKeyDown(SDLK_SPACE, 1);
+    handleGameKeys(gameState);
+    EXPECT_TRUE(cellAt(3, 5).slidingRight && cellAt(4, 5).slidingLeft) << "space swaps under the cursor";
+}

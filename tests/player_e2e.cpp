@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "game_driver.h"
+#include "loopback_server.h"
+#include "test_support.h"
+
+// The real binary with the real pictures and sounds, played only through
+// the X server of the test's own, as a player would.
+namespace {
+const Area kPlayItem{30, 65, 230, 140}, kOptionsItem{345, 80, 615, 140}, kExitItem{370, 345, 525, 410};
+const Area kBoard{285, 80, 560, 470};
+const std::map<std::string, std::string> kDummySound{{"SDL_AUDIODRIVER", "dummy"}};
+
+class Player : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(startOwnXServer());
+        linkGameData();
+    }
+    // The menu takes input once the last loading line is out.
+    void reachMenu(GameRun& game) {
+        ASSERT_TRUE(window.find(game.pid(), 20000)) << game.err();
+        ASSERT_TRUE(game.waitForOutput("..done.\n", 20000)) << game.out() << game.err();
+    }
+    // A picture whose area has stayed the same over six frames.
+    Shot stillShot(Area area, int timeoutMs = 20000) {
+        Shot last = window.shot();
+        auto taken = std::chrono::steady_clock::now();
+        waitFor([&] {
+            if (std::chrono::steady_clock::now() - taken < std::chrono::milliseconds(300)) return false;
+            Shot next = window.shot();
+            bool still = next.sameIn(last, area);
+            last = std::move(next);
+            taken = std::chrono::steady_clock::now();
+            return still;
+        }, timeoutMs);
+        return last;
+    }
+    GameWindow window;
+};
+
+auto changedFrom(const Shot& before, Area area) {
+    return [&before, area](const Shot& now) { return !now.sameIn(before, area); };
+}
+
+// Mean colour of the middle of a board cell, 40 pixels apart from (320, 110).
+struct Colour {
+    double r = 0, g = 0, b = 0;
+    double distance(Colour o) const { return std::fabs(r - o.r) + std::fabs(g - o.g) + std::fabs(b - o.b); }
+};
+Colour cellColour(const Shot& shot, int column, int row) {
+    Colour sum;
+    int cx = 320 + 40 * column, cy = 110 + 40 * row;
+    for (int y = cy - 12; y <= cy + 12; ++y)
+        for (int x = cx - 12; x <= cx + 12; ++x) sum.r += shot.at(x, y)[0], sum.g += shot.at(x, y)[1], sum.b += shot.at(x, y)[2];
+    return {sum.r / 625, sum.g / 625, sum.b / 625};
+}
+
+// The board as kinds read from the picture: 0 for the dark backdrop, and
+// one number for each colour of block face.
+struct PicturedBoard {
+    int kind[6][9];
+    Colour colour[6][9];
+    explicit PicturedBoard(const Shot& shot) {
+        std::vector<Colour> kinds;
+        for (int c = 0; c < 6; ++c)
+            for (int r = 0; r < 9; ++r) {
+                Colour here = colour[c][r] = cellColour(shot, c, r);
+                kind[c][r] = 0;
+                if ((here.r + here.g + here.b) / 3 < 80) continue;
+                size_t k = 0;
+                while (k < kinds.size() && kinds[k].distance(here) > 45) ++k;
+                if (k == kinds.size()) kinds.push_back(here);
+                kind[c][r] = static_cast<int>(k) + 1;
+            }
+    }
+    bool makesRun(int column, int row) const {  // after exchanging (column, row) and its right neighbour
+        auto at = [&](int c, int r) {
+            if (c < 0 || c > 5 || r < 0 || r > 8) return -1;
+            if (r == row && c == column) return kind[column + 1][row];
+            if (r == row && c == column + 1) return kind[column][row];
+            return kind[c][r];
+        };
+        for (int c = column; c <= column + 1; ++c)
+            for (int d = -2; d <= 0; ++d)
+                if ((at(c + d, row) == at(c + d + 1, row) && at(c + d + 1, row) == at(c + d + 2, row)) ||
+                    (at(c, row + d) == at(c, row + d + 1) && at(c, row + d + 1) == at(c, row + d + 2)))
+                    return true;
+        return false;
+    }
+};
+
+void expectSavedConfig() {
+    std::vector<unsigned char> config(80, 0);
+    std::memcpy(config.data(), "PLAYER7", 7);
+    config[12] = 51, config[24] = 2, config[28] = 0, config[72] = 'Y';
+    EXPECT_EQ(readFileBytes("config.dat"), config);
+}
+
+void expectRequest(const std::string& request) {
+    const std::string header =
+        "POST /score.php?mode=2 HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
+        "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\ndata=";
+    ASSERT_EQ(request.size(), header.size() + 124) << request;
+    EXPECT_EQ(request.substr(0, header.size()), header);
+    EXPECT_EQ(request.substr(header.size(), 10), std::string("PLAYER7\0\0\0", 10));
+    uint32_t time = 0;
+    std::memcpy(&time, request.data() + header.size() + 64, 4);
+    EXPECT_GT(time, 1000u) << "the game's milliseconds";
+    EXPECT_EQ(request.substr(header.size() + 68), std::string(52, '\0') + "0120");
+}
+}  // namespace
+
+TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
+    GameRun game({{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", "sound.raw"}});
+    ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+    window.moveMouse(620, 470);
+    Shot plain = stillShot({0, 0, 639, 479});
+    for (auto [x, y, item] : {std::tuple{129, 102, kPlayItem}, {482, 112, kOptionsItem}, {448, 378, kExitItem}}) {
+        window.moveMouse(x, y);
+        auto lit = [&, item = item](const Shot& s) { return s.brightness(item) > plain.brightness(item) + 10; };
+        EXPECT_TRUE(lit(window.waitForShot(lit))) << "hover over " << x << "," << y;
+    }
+
+    ASSERT_TRUE(window.click(482, 112, changedFrom(plain, {0, 100, 600, 220})));
+    for (auto [x, y, row] : {std::tuple{20, 115, 103}, {555, 145, 133}, {20, 175, 163}, {20, 205, 193}}) {
+        Shot before = window.shot();
+        EXPECT_TRUE(window.click(x, y, changedFrom(before, {290, row, 600, row + 24}))) << "option row " << row;
+    }
+    for (const char* key : {"p", "l", "a", "y", "e", "r", "7"}) {
+        Shot before = window.shot();
+        EXPECT_TRUE(window.press(key, changedFrom(before, {290, 193, 600, 217}))) << key;
+    }
+    window.press("Return", [](const Shot&) { return true; });  // typed keys are events, never lost
+    ASSERT_TRUE(window.click(40, 415, [](const Shot&) { return readFileBytes("config.dat").size() == 80; }));
+    expectSavedConfig();
+
+    Shot menu = stillShot({0, 0, 639, 479});
+    ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470})));
+    window.moveMouse(620, 470);
+    Shot board = stillShot(kBoard);
+    PicturedBoard pictured(board);
+    int column = -1, row = -1;
+    for (int r = 8; r >= 0 && column < 0; --r)
+        for (int c = 0; c < 5 && column < 0; ++c)
+            if (pictured.kind[c][r] && pictured.kind[c + 1][r] && pictured.kind[c][r] != pictured.kind[c + 1][r] &&
+                !pictured.makesRun(c, r))
+                column = c, row = r;
+    ASSERT_GE(column, 0) << "no two different blocks to swap without a run";
+    for (int step = 0; step < row + column; ++step) {  // the cursor starts at the top left
+        Shot before = stillShot(kBoard, 2000);
+        ASSERT_TRUE(window.press(step < row ? "Down" : "Right", changedFrom(before, kBoard))) << "cursor step " << step;
+    }
+    Shot beforeSwap = stillShot(kBoard, 2000);
+    ASSERT_TRUE(window.press("space", changedFrom(beforeSwap, kBoard)));
+    PicturedBoard swapped(stillShot(kBoard));
+    for (int c = 0; c < 6; ++c)
+        for (int r = 0; r < 9; ++r) {
+            int from = r == row && c == column ? c + 1 : r == row && c == column + 1 ? column : c;
+            EXPECT_LT(swapped.colour[c][r].distance(pictured.colour[from][r]), 30) << "cell " << c << "," << r;
+        }
+
+    auto titled = [](const Shot& s) { return s.brightness({230, 22, 520, 45}) > s.brightness({230, 78, 520, 95}) + 30; };
+    ASSERT_TRUE(window.press("Escape", titled)) << "the HIGHSCORES title";
+    // Port 80 on loopback, where the default build sends its results.
+    LoopbackServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\ndataok"}, 0, 0, 1500}}, 30000, 80);
+    auto sent = [](const Shot& s) {  // "DATA SENT!" reaches further right than "FAILED!"
+        return s.brightness({320, 232, 400, 256}) > 20 && s.brightness({0, 0, 639, 190}) < 5;
+    };
+    ASSERT_TRUE(window.press("y", sent, 10000)) << "DATA SENT!";
+    ASSERT_EQ(server.requests().size(), 1u);
+    expectRequest(server.requests()[0]);
+    ASSERT_TRUE(waitFor([] { return readFileBytes("highscore.dat").size() == 9608; }, 5000));
+    EXPECT_EQ(readFileBytes("highscore.dat")[1200], 'P') << "TIMEATTACK's first row";
+
+    Shot result = window.shot();
+    ASSERT_TRUE(window.press("Return", changedFrom(result, {0, 0, 639, 479})));
+    EXPECT_TRUE(window.click(448, 378, [&](const Shot&) { return !game.running(); }));
+    EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
+    expectSavedConfig();  // playing never rewrites the settings
+    auto sound = readFileBytes("sound.raw");
+    int loudest = 0;
+    for (size_t i = 0; i + 1 < sound.size(); i += 2) loudest = std::max(loudest, std::abs(int16_t(sound[i] | sound[i + 1] << 8)));
+    EXPECT_GT(loudest, 1000) << "the menu music reached the audio device";
+}
+
+TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscores) {
+    GameRun game(kDummySound);
+    ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
+    EXPECT_EQ(readFileBytes("highscore.dat").size(), 9608u);
+    EXPECT_FALSE(fileExists("config.dat"));
+}
+
+TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
+    std::filesystem::remove("data/pics/menu_exit_mask.png");
+    GameRun game(kDummySound);
+    EXPECT_EQ(game.waitForExit(20000), 12) << game.out() << game.err();
+    std::string out = game.out();
+    const std::string last = "Error while loading 'data/pics/menu_exit_mask.png'\n";
+    EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
+    EXPECT_FALSE(fileExists("highscore.dat"));
+    EXPECT_FALSE(fileExists("config.dat"));
+}
+
+TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessage) {
+    linkGameData();
+    GameRun game({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    EXPECT_EQ(game.waitForExit(20000), 2);
+    EXPECT_EQ(game.out(), "\nInitializing Scene Variables..\n\nInitializing SDL..\nSetting SDL attribs..\n");
+    EXPECT_NE(game.err().find("Couldn't set 640x480 GL video mode: "), std::string::npos) << game.err();
+    EXPECT_FALSE(fileExists("config.dat"));
+}

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "base/game_state.h"
+#include "loopback_server.h"
+#include "scores/score_submit.h"
+#include "scripted_seams.h"
+#include "test_support.h"
+
+// The upload against real loopback servers that answer well, late, wrongly
+// or not at all; what the player reads comes through the drawing seam.
+namespace {
+std::vector<std::string> drawn;
+const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n";
+
+std::string header(int mode) {
+    return "POST /score.php?mode=" + std::to_string(mode) +
+           " HTTP/1.1\r\nHost: " QUADRUNE_SCORE_DOMAIN "\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
+           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\n";
+}
+
+class ScoreUpload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        drawn.clear();
+        submitDrawText = [](const char* text, int, int) { drawn.push_back(text); };
+        script.onSwap = [this] { answerScreen(); };
+        std::memcpy(gameState.config.playerName, "TENLETTERS", 10);
+        gameState.config.gameMode = FreePlay;
+        for (int k = 0; k < 10; ++k) gameState.removedByKind[k] = k * 3;
+        gameState.blocksDestroyed = 33;
+        gameState.score = 4321;
+        gameState.elapsedMs = 65000;
+    }
+    // Counts the passes of the wait; answers the result screen with resultKeys, then N.
+    void answerScreen() {
+        const std::string& last = drawn.empty() ? "" : drawn.back();
+        waits += last == "WAITING FOR RESPONSE.";
+        if (last == "SEND DATA AGAIN? (Y/N)" || last == "PRESS ANY KEY") {
+            script.push(SDL_KEYDOWN, resultKeys.empty() ? SDLK_n : resultKeys.front());
+            if (!resultKeys.empty()) resultKeys.pop_front();
+        }
+    }
+    int count(const std::string& text) const { return static_cast<int>(std::count(drawn.begin(), drawn.end(), text)); }
+    ScriptedPlatform script;
+    std::deque<int> resultKeys;
+    int waits = 0;
+};
+
+uint32_t le32(const std::string& bytes, size_t at) {
+    uint32_t value;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+}  // namespace
+
+TEST_F(ScoreUpload, SendsTheExactRequestAndReportsSuccess) {
+    LoopbackServer server({{{kOk + "dataok"}, 0, 0, 3000}});
+    EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+    ASSERT_EQ(server.requests().size(), 1u);
+    const std::string& request = server.requests()[0];
+    ASSERT_EQ(request.size(), header(1).size() + 129);
+    EXPECT_EQ(request.substr(0, header(1).size() + 5), header(1) + "data=");
+    std::string row = request.substr(header(1).size() + 5, 120);
+    EXPECT_EQ(request.substr(request.size() - 4), "0120");
+    EXPECT_EQ(row.substr(0, 12), std::string("TENLETTERS\0\0", 12));
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(le32(row, 12 + 4 * k), static_cast<uint32_t>(k * 3));
+    EXPECT_EQ(le32(row, 52), 33u);
+    EXPECT_EQ(le32(row, 56), 4321u);
+    EXPECT_EQ(le32(row, 60), 0u);
+    EXPECT_EQ(le32(row, 64), 65000u) << "milliseconds, whatever the mode";
+    EXPECT_EQ(row.substr(68), std::string(52, '\0'));
+    EXPECT_EQ(std::vector<std::string>(drawn.begin(), drawn.begin() + 3),
+              (std::vector<std::string>{"SENDING", "SENDING.", "SENDING.."}));
+    EXPECT_EQ(count("DATA SENT!"), 1);
+    EXPECT_EQ(count("FAILED!"), 0);
+    EXPECT_EQ(scoreRequestHeader(7, "x").substr(0, 22), "POST /score.php?mode=4") << "no table: the last mode";
+}
+
+TEST_F(ScoreUpload, TheAnswerMayComeLateOrInPieces) {
+    for (ServerReply reply : {ServerReply{{kOk + "da", "taok"}, 0, 150, 3000}, ServerReply{{kOk + "dataok"}, 700, 0, 3000}}) {
+        LoopbackServer server({reply});
+        EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+    }
+    EXPECT_EQ(count("DATA SENT!"), 2);
+    EXPECT_EQ(count("FAILED!"), 0);
+}
+
+TEST_F(ScoreUpload, AFailureOffersARetryWithTheSameBytesOnANewConnection) {
+    LoopbackServer server({{{kOk + "nope"}, 0, 0, 0}, {{kOk + "dataok"}, 0, 0, 3000}});
+    resultKeys = {SDLK_y};
+    EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+    ASSERT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(server.requests()[0], server.requests()[1]);
+    EXPECT_EQ(count("FAILED!"), 1);
+    EXPECT_EQ(count("DATA SENT!"), 1);
+    EXPECT_EQ(count("SENDING"), 2) << "the second attempt starts from the top";
+}
+
+TEST_F(ScoreUpload, MisbehavingServersFailWithinTheTimeLimit) {
+    ServerReply silent{{}, 0, 0, 8000}, chatty{{kOk + std::string(100000, 'x')}, 0, 0, 8000}, rude;
+    rude.readRequest = false;
+    for (const ServerReply& reply : {silent, chatty, rude}) {
+        waits = 0;
+        drawn.clear();
+        LoopbackServer server({reply});
+        EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+        EXPECT_EQ(count("FAILED!"), 1);
+        EXPECT_LE(waits, static_cast<int>(kResponseWaitLimitMs / 50));
+    }
+    // A silent server is waited for the whole limit in 50 ms passes, even with a standing clock.
+    script.delayMovesClock = false;
+    waits = 0;
+    LoopbackServer standing({silent});
+    EXPECT_EQ(submitScore("127.0.0.1", standing.port()), 1);
+    EXPECT_EQ(waits, static_cast<int>(kResponseWaitLimitMs / 50));
+    ResponseScanner scanner;
+    for (int i = 0; i < 2000; ++i) scanner.append(std::string(2048, 'x').data(), 2048);
+    EXPECT_LE(scanner.keptBytes(), 5u) << "a chatty server costs no memory";
+}
+
+TEST_F(ScoreUpload, NetworkSetUpFailuresPrintOneLineAndGiveUp) {
+    std::fflush(stdout);
+    int saved = dup(1), file = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(file, 1);
+    int refused = submitScore("127.0.0.1", closedLoopbackPort());
+    int unresolved = submitScore((std::string(70, 'q') + ".invalid").c_str(), 80);  // too long a label to ask about
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(file);
+    EXPECT_EQ(refused, -1);
+    EXPECT_EQ(unresolved, -1);
+    auto out = readFileBytes("out.txt");
+    EXPECT_EQ(std::string(out.begin(), out.end()),
+              "SDLNet_TCP_Open: Couldn't connect to remote host\nSDLNet_ResolveHost: Couldn't resolve host\n");
+    EXPECT_EQ(count("FAILED!"), 0);
+}

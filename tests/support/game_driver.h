@@ -1,0 +1,76 @@
+#pragma once
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+
+// The real binary, started in the working directory with its output going
+// to stdout.txt and stderr.txt there; killed with its group when dropped.
+// An empty value in env unsets that variable.
+class GameRun {
+public:
+    explicit GameRun(const std::map<std::string, std::string>& env = {});
+    ~GameRun();
+    GameRun(const GameRun&) = delete;
+    GameRun& operator=(const GameRun&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    int waitForExit(int timeoutMs);  // the exit code, or -1
+    bool waitForOutput(const std::string& text, int timeoutMs);
+    std::string out() const;
+    std::string err() const;
+
+private:
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    bool ended_ = false;
+};
+
+struct Area {
+    int x0, y0, x1, y1;  // inclusive, window pixels, y from the top
+};
+
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // top row first
+    const uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+    double brightness(Area r) const;
+    bool sameIn(const Shot& other, Area r) const;
+};
+
+// The game's window on this process's own X display, found by the game's
+// process id and played through XTEST as a mouse and keyboard would.
+class GameWindow {
+public:
+    GameWindow();
+    ~GameWindow();
+    bool find(pid_t pid, int timeoutMs);
+    Shot shot() const;
+    void moveMouse(int x, int y);
+    void button(bool down);
+    void key(const char* keysym, bool down);
+    bool close();  // as a window manager asks
+
+    using Shows = std::function<bool(const Shot&)>;
+    // Presses, waits until the picture shows the press took effect, lets go.
+    bool press(const char* keysym, const Shows& shows, int timeoutMs = 5000);
+    // The same with the button, then waits for the game to redraw: the menu
+    // reads the button's state, not its events, so a release read together
+    // with the next press would be lost.
+    bool click(int x, int y, const Shows& shows);
+    // Waits for a picture that passes `shows`; returns the last one taken.
+    Shot waitForShot(const Shows& shows, int timeoutMs = 5000) const;
+
+private:
+    void forgetRedraws();
+    bool waitForRedraw(int timeoutMs);
+    struct _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    unsigned long damage_ = 0;
+    int damageEvent_ = 0;
+};

@@ -1,0 +1,41 @@
+#include "gl_fixture.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "base/game_state.h"
+#include "render/bitmap_font_init.h"
+#include "test_support.h"
+
+namespace {
+bool openContext() {
+    static bool opened = false;
+    if (opened) return true;
+    if (!startOwnXServer()) return false;
+    static int argc = 1;
+    static char name[] = "quadrune-test";
+    static char* argv[] = {name, nullptr};
+    initBitmapFont(&argc, argv);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0 || !SDL_SetVideoMode(640, 480, 0, SDL_OPENGL)) return false;
+    initSceneVariables(gameState);
+    return opened = true;
+}
+}  // namespace
+
+void GlFixture::SetUp() { ASSERT_TRUE(openContext()) << "no GL window on a virtual display: " << SDL_GetError(); }
+
+Rgb pixelFromTop(int x, int y) {
+    uint8_t p[3];
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, 479 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+bool near(Rgb p, Rgb want, int tolerance) {
+    return std::abs(p.r - want.r) <= tolerance && std::abs(p.g - want.g) <= tolerance &&
+           std::abs(p.b - want.b) <= tolerance;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <gtest/gtest.h>
+
+// A real GL context in a 640 x 480 window on a display of the test's own,
+// with the game's scene variables set up.
+class GlFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+// One pixel, y counted from the top as the mouse does.
+Rgb pixelFromTop(int x, int y);
+bool near(Rgb p, Rgb want, int tolerance = 3);

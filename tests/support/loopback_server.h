@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+#include <thread>
+#include <vector>
+
+// How the server treats one connection once it has read a whole request.
+struct ServerReply {
+    std::vector<std::string> packets;  // sent in order; none: stay silent
+    int firstDelayMs = 0;              // before the first packet
+    int gapMs = 0;                     // between packets
+    int holdMs = 0;                    // keep the connection open afterwards
+    bool readRequest = true;           // false: hang up on connect
+};
+
+// A score server on 127.0.0.1 run by a thread: one connection per reply,
+// all within limitMs. Port 0 takes an ephemeral port.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(std::vector<ServerReply> replies, int limitMs = 10000, int port = 0);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    int port() const { return port_; }
+    // Waits for the thread; then the bytes of each request, in order.
+    const std::vector<std::string>& requests();
+
+private:
+    void serve();
+    std::vector<ServerReply> replies_;
+    int limitMs_;
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::vector<std::string> requests_;
+    std::thread thread_;
+};
+
+// A loopback port on which nothing listens.
+int closedLoopbackPort();

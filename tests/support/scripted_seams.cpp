@@ -1,0 +1,77 @@
+#include "scripted_seams.h"
+
+ScriptedPlatform* ScriptedPlatform::current = nullptr;
+RecordingSound* RecordingSound::current = nullptr;
+
+namespace {
+ScriptedPlatform& script() { return *ScriptedPlatform::current; }
+
+int scriptedPoll(SDL_Event* event) {
+    if (script().events.empty()) return 0;
+    *event = script().events.front();
+    script().events.pop_front();
+    return 1;
+}
+uint8_t scriptedMouse(int* x, int* y) {
+    if (x) *x = script().mouseX;
+    if (y) *y = script().mouseY;
+    return script().mouseButtons;
+}
+uint32_t scriptedTicks() { return script().ticks; }
+void scriptedDelay(uint32_t ms) { script().ticks += script().delayMovesClock ? ms : 0; }
+void scriptedSwap() {
+    ++script().swaps;
+    if (script().onSwap) script().onSwap();
+}
+int scriptedRandom() {
+    ++script().randomCalls;
+    if (script().randomValues.empty()) return script().fallbackRandom();
+    int value = script().randomValues.front();
+    script().randomValues.pop_front();
+    return value;
+}
+void scriptedSeed(unsigned) {}
+
+void note(const char* call) { RecordingSound::current->calls.push_back(call); }
+char fakeHandle;
+}  // namespace
+
+ScriptedPlatform::ScriptedPlatform() : saved_(platform) {
+    current = this;
+    platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed};
+}
+
+ScriptedPlatform::~ScriptedPlatform() {
+    platform = saved_;
+    current = nullptr;
+}
+
+void ScriptedPlatform::push(SDL_EventType type, int symbol) {
+    SDL_Event event{};
+    event.type = static_cast<uint8_t>(type);
+    event.key.keysym.sym = static_cast<SDLKey>(symbol);
+    events.push_back(event);
+}
+
+RecordingSound::RecordingSound() : saved_(soundApi) {
+    current = this;
+    soundApi = {
+        [] { return kRequiredSoundVersion; },
+        [](int) -> signed char { return 1; },
+        [](int, int, unsigned) -> signed char { return 1; },
+        [] { return 0; },
+        [](const char*, unsigned, int, int) { return reinterpret_cast<FSOUND_STREAM*>(&fakeHandle); },
+        [](int, const char*, unsigned, int, int) { return reinterpret_cast<FSOUND_SAMPLE*>(&fakeHandle); },
+        [](FSOUND_SAMPLE*, unsigned) -> signed char { return 1; },
+        [](int, FSOUND_STREAM*) { return note("stream play"), 1; },
+        [](FSOUND_STREAM*) -> signed char { return note("stream stop"), 1; },
+        [](int, FSOUND_SAMPLE*) { return note("play"), 2; },
+        [](FSOUND_SAMPLE*) {},
+        [] {},
+    };
+}
+
+RecordingSound::~RecordingSound() {
+    soundApi = saved_;
+    current = nullptr;
+}
