@@ -3,9 +3,11 @@
 # Usage: tools/install_deps.sh [build|test]
 set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
-  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libgtest-dev libbenchmark-dev)
+  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libgtest-dev libbenchmark-dev
+  libcpp-httplib-dev libsqlite3-dev)
 test_packages=(xvfb xauth xdotool libgl1-mesa-dri x11-utils imagemagick sox
-  python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core strace)
+  python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core strace
+  chromium sqlite3)
 packages=("${build_packages[@]}")
 [ "${1:-build}" = "test" ] && packages+=("${test_packages[@]}")
 
