@@ -7,7 +7,7 @@ build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev
   libcpp-httplib-dev libsqlite3-dev)
 test_packages=(xvfb xauth xdotool libgl1-mesa-dri x11-utils imagemagick sox
   python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core strace
-  chromium sqlite3)
+  chromium)
 packages=("${build_packages[@]}")
 [ "${1:-build}" = "test" ] && packages+=("${test_packages[@]}")
 
