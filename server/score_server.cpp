@@ -13,57 +13,64 @@
 
 namespace {
 
-// Set while a connection over the cap runs on the accepting thread, where it
-// is only told that the server is busy.
+// Set on the threads that only tell connections over the cap that the server is busy.
 thread_local bool tOverCap = false;
+constexpr int kBusyThreads = 2;
 
+// Waiting connections beyond `queued` go to the busy lane; when that is full too,
+// accepting stops until there is room, and the kernel's backlog holds the rest.
 class CappedQueue : public httplib::TaskQueue {
 public:
-    CappedQueue(int threads, int queued) : queued_(std::size_t(queued)) {
-        for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
+    CappedQueue(int threads, int queued) : cap_(std::size_t(queued)) {
+        for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(serve_, false); });
+        for (int i = 0; i < kBusyThreads; ++i) threads_.emplace_back([this] { work(busy_, true); });
     }
     void enqueue(std::function<void()> job) override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (jobs_.size() < queued_) {
-                jobs_.push_back(std::move(job));
-                ready_.notify_one();
-                return;
-            }
-        }
-        tOverCap = true;
-        job();
-        tOverCap = false;
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return stopping_ || serve_.jobs.size() < cap_ || busy_.jobs.size() < cap_; });
+        Lane& lane = serve_.jobs.size() < cap_ ? serve_ : busy_;
+        lane.jobs.push_back(std::move(job));
+        lane.ready.notify_one();
     }
     void shutdown() override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
         }
-        ready_.notify_all();
-        for (auto& worker : workers_) worker.join();
+        serve_.ready.notify_all();
+        busy_.ready.notify_all();
+        room_.notify_all();
+        for (auto& thread : threads_) thread.join();
     }
 
 private:
-    void work() {
+    struct Lane {
+        std::deque<std::function<void()>> jobs;
+        std::condition_variable ready;
+    };
+    // Runs what is queued even when stopping: each job closes its connection.
+    void work(Lane& lane, bool overCap) {
+        tOverCap = overCap;
         for (;;) {
             std::function<void()> job;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                ready_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-                if (jobs_.empty()) return;
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
+                lane.ready.wait(lock, [&] { return stopping_ || !lane.jobs.empty(); });
+                if (lane.jobs.empty()) return;
+                job = std::move(lane.jobs.front());
+                lane.jobs.pop_front();
+                room_.notify_one();
             }
             job();
         }
     }
 
-    std::size_t queued_;
+    std::size_t cap_;
     std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> jobs_;
-    std::vector<std::thread> workers_;
+    std::condition_variable room_;
+    Lane serve_;
+    Lane busy_;
+    std::vector<std::thread> threads_;
     bool stopping_ = false;
 };
 
@@ -125,6 +132,8 @@ struct ScoreServer::Impl {
         // One request a connection: an idle keep-alive would hold a thread, and
         // closing is the only way to drop a refused body unread.
         http.set_keep_alive_max_count(1);
+        // How long a new connection may stay silent: the game sends at once.
+        http.set_keep_alive_timeout(1);
         http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
             return screen(req, res);
         });
