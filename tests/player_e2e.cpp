@@ -14,7 +14,8 @@
 namespace {
 const Area kPlayItem{30, 65, 230, 140}, kOptionsItem{345, 80, 615, 140}, kExitItem{370, 345, 525, 410};
 const Area kBoard{285, 80, 560, 470};
-const std::map<std::string, std::string> kDummySound{{"SDL_AUDIODRIVER", "dummy"}};
+using Env = std::map<std::string, std::string>;
+const Env kDummySound{{"SDL_AUDIODRIVER", "dummy"}};
 
 class Player : public ::testing::Test {
 protected:
@@ -23,7 +24,7 @@ protected:
         linkGameData();
     }
     // The menu takes input once the last loading line is out.
-    void reachMenu(GameRun& game) {
+    void reachMenu(ProgramRun& game) {
         ASSERT_TRUE(window.find(game.pid(), 20000)) << game.err();
         ASSERT_TRUE(game.waitForOutput("..done.\n", 20000)) << game.out() << game.err();
     }
@@ -117,7 +118,7 @@ void expectRequest(const std::string& request) {
 }  // namespace
 
 TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
-    GameRun game({{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", "sound.raw"}});
+    ProgramRun game(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", "sound.raw"}});
     ASSERT_NO_FATAL_FAILURE(reachMenu(game));
     window.moveMouse(620, 470);
     Shot plain = stillShot({0, 0, 639, 479});
@@ -190,7 +191,7 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
 }
 
 TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscores) {
-    GameRun game(kDummySound);
+    ProgramRun game(kDummySound);
     ASSERT_NO_FATAL_FAILURE(reachMenu(game));
     ASSERT_TRUE(window.close());
     EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
@@ -200,7 +201,7 @@ TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscores) {
 
 TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
     std::filesystem::remove("data/pics/menu_exit_mask.png");
-    GameRun game(kDummySound);
+    ProgramRun game(kDummySound);
     EXPECT_EQ(game.waitForExit(20000), 12) << game.out() << game.err();
     std::string out = game.out();
     const std::string last = "Error while loading 'data/pics/menu_exit_mask.png'\n";
@@ -211,7 +212,7 @@ TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
 
 TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessage) {
     linkGameData();
-    GameRun game({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    ProgramRun game(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
     EXPECT_EQ(game.waitForExit(20000), 2);
     EXPECT_EQ(game.out(), "\nInitializing Scene Variables..\n\nInitializing SDL..\nSetting SDL attribs..\n");
     EXPECT_NE(game.err().find("Couldn't set 640x480 GL video mode: "), std::string::npos) << game.err();

@@ -10,7 +10,7 @@ struct ScreenText {
     int y;
 };
 
-constexpr int kScoreServerPort = 80;
+constexpr int kScoreServerPort = QUADRUNE_SCORE_PORT;
 
 void showHighscores(int mode, int markedRow);
 

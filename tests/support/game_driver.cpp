@@ -16,22 +16,27 @@
 
 #include "test_support.h"
 
-GameRun::GameRun(const std::map<std::string, std::string>& env) {
+ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env) {
     pid_ = fork();
     if (pid_ != 0) return;
     setpgid(0, 0);
     dup2(open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (const auto& [name, value] : env) value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
-    execl(QUADRUNE_BINARY, QUADRUNE_BINARY, static_cast<char*>(nullptr));
+    std::vector<char*> args;
+    for (std::string& arg : argv) args.push_back(arg.data());
+    args.push_back(nullptr);
+    execv(args[0], args.data());
     _exit(127);
 }
 
-GameRun::~GameRun() {
-    if (running()) kill(-pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+ProgramRun::~ProgramRun() { stop(SIGKILL); }
+
+void ProgramRun::stop(int signal) {
+    if (running()) kill(-pid_, signal), waitpid(pid_, nullptr, 0), ended_ = true;
 }
 
-bool GameRun::running() {
+bool ProgramRun::running() {
     int status = 0;
     if (!ended_ && waitpid(pid_, &status, WNOHANG) == pid_) {
         ended_ = true;
@@ -40,22 +45,22 @@ bool GameRun::running() {
     return !ended_;
 }
 
-int GameRun::waitForExit(int timeoutMs) {
+int ProgramRun::waitForExit(int timeoutMs) {
     waitFor([this] { return !running(); }, timeoutMs);
     return ended_ ? exitCode_ : -1;
 }
 
-bool GameRun::waitForOutput(const std::string& text, int timeoutMs) {
+bool ProgramRun::waitForOutput(const std::string& text, int timeoutMs) {
     return waitFor([&] { return out().find(text) != std::string::npos || !running(); }, timeoutMs) &&
            out().find(text) != std::string::npos;
 }
 
-std::string GameRun::out() const {
+std::string ProgramRun::out() const {
     auto bytes = readFileBytes("stdout.txt");
     return {bytes.begin(), bytes.end()};
 }
 
-std::string GameRun::err() const {
+std::string ProgramRun::err() const {
     auto bytes = readFileBytes("stderr.txt");
     return {bytes.begin(), bytes.end()};
 }

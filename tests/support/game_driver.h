@@ -8,18 +8,20 @@
 #include <vector>
 
 
-// The real binary, started in the working directory with its output going
-// to stdout.txt and stderr.txt there; killed with its group when dropped.
-// An empty value in env unsets that variable.
-class GameRun {
+// A real program (the game unless named), started in the working directory
+// with its output going to stdout.txt and stderr.txt there; killed with its
+// group when dropped. An empty value in env unsets that variable.
+class ProgramRun {
 public:
-    explicit GameRun(const std::map<std::string, std::string>& env = {});
-    ~GameRun();
-    GameRun(const GameRun&) = delete;
-    GameRun& operator=(const GameRun&) = delete;
+    explicit ProgramRun(const std::map<std::string, std::string>& env = {}) : ProgramRun({QUADRUNE_BINARY}, env) {}
+    ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
 
     pid_t pid() const { return pid_; }
     bool running();
+    void stop(int signal);  // and waits for the end
     int waitForExit(int timeoutMs);  // the exit code, or -1
     bool waitForOutput(const std::string& text, int timeoutMs);
     std::string out() const;

@@ -1,0 +1,81 @@
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <thread>
+
+#include "score_server.h"
+#include "sqlite_score_store.h"
+
+namespace {
+
+bool parseListen(std::string text, ServerSettings& settings) {
+    auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
+    std::string port = text.substr(colon + 1);
+    if (port.find_first_not_of("0123456789") != std::string::npos || port.size() > 5) return false;
+    settings.port = std::atoi(port.c_str());
+    settings.address = text.substr(0, colon);
+    if (settings.address.size() > 2 && settings.address.front() == '[' && settings.address.back() == ']')
+        settings.address = settings.address.substr(1, settings.address.size() - 2);
+    return settings.port <= 65535;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: quadrune-score-server [--listen ADDRESS:PORT] [--database FILE] [--rate N]\n"
+                 "  --listen    where to accept connections (127.0.0.1:8080); port 0 picks a free one\n"
+                 "  --database  the SQLite file, created if missing (scores.sqlite3)\n"
+                 "  --rate      uploads a second allowed per client address, bursts of twice that (5)\n"
+                 "Prints \"listening on ADDRESS:PORT\" once it accepts connections.\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ServerSettings settings;
+    std::string database = "scores.sqlite3";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        if (option == "--listen" && parseListen(argv[i + 1], settings)) continue;
+        if (option == "--database") { database = argv[i + 1]; continue; }
+        settings.submitsPerSecond = std::atof(argv[i + 1]);
+        if (option != "--rate" || settings.submitsPerSecond <= 0) return usage();
+    }
+    if (argc % 2 == 0) return usage();
+
+    // Every thread started from here on leaves SIGINT and SIGTERM to the waiter below.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    try {
+        SqliteScoreStore store(database);
+        ScoreServer server(store, settings);
+        int port = server.bind();
+        if (port < 0) {
+            std::fprintf(stderr, "cannot listen on %s:%d\n", settings.address.c_str(), settings.port);
+            return 1;
+        }
+        std::thread stopper([&] {
+            int signal = 0;
+            sigwait(&stopSignals, &signal);
+            server.stop();
+        });
+        std::printf("listening on %s:%d\n", settings.address.c_str(), port);
+        std::fflush(stdout);
+        server.run();
+        // run() also ends without a signal when the listening socket fails.
+        pthread_kill(stopper.native_handle(), SIGTERM);
+        stopper.join();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,222 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sqlite3.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "base/highscore_records.h"
+#include "game_driver.h"
+#include "leaderboard_page.h"
+#include "test_support.h"
+
+namespace {
+
+// The real server on a free loopback port, which it prints first.
+struct Server {
+    ProgramRun run;
+    int port = 0;
+    explicit Server(const char* rate = "1000")
+        : run(std::vector<std::string>{QUADRUNE_SCORE_SERVER, "--listen", "127.0.0.1:0", "--database", "scores.sqlite3",
+                                       "--rate", rate}, {}) {
+        if (run.waitForOutput("\n", 20000)) port = std::atoi(run.out().substr(run.out().rfind(':') + 1).c_str());
+    }
+};
+
+struct Answer {
+    int status = 0;
+    std::string body;
+};
+
+// One request on its own connection, sent in the given pieces; the server closes after answering.
+Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds = 5) {
+    int sock = socket(AF_INET, SOCK_STREAM, 0);
+    timeval timeout{waitSeconds, 0};
+    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        for (const std::string& piece : pieces) send(sock, piece.data(), piece.size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        for (ssize_t got; reply.size() < (1 << 20) && (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)
+            reply.append(buffer, size_t(got));
+    }
+    close(sock);
+    Answer answer;
+    if (reply.rfind("HTTP/1.1 ", 0) == 0) answer.status = std::atoi(reply.c_str() + 9);
+    auto end = reply.find("\r\n\r\n");
+    if (end != std::string::npos) answer.body = reply.substr(end + 4);
+    return answer;
+}
+
+// The header block exactly as the game sends it, up to and including "data=".
+std::string gameHeader(const std::string& target, std::size_t length = 129) {
+    return "POST " + target + " HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
+           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: " +
+           std::to_string(length) + "\r\n\r\n";
+}
+
+// A game of 65 s: runs of kinds 1, 2 and 4.
+std::string gameRow(const char* name = "ZX81", uint32_t timeMs = 65000) {
+    HighscoreEntry row{};
+    std::memcpy(row.name, name, std::min(std::strlen(name), sizeof row.name));
+    row.removedByKind[1] = 3;
+    row.removedByKind[2] = 6;
+    row.removedByKind[4] = 3;
+    row.blocksDestroyed = 12;
+    row.score = 3 * 10 + 6 * 20 + 3 * 40;
+    row.time = timeMs;
+    return std::string(reinterpret_cast<const char*>(&row), sizeof row);
+}
+
+std::string post(const std::string& row, int mode = 1) {
+    return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
+}
+
+int storedRows(const std::string& database, std::string* image = nullptr) {
+    sqlite3* db = nullptr;
+    int rows = -1;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT count(*), max(image) FROM scores", -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW) {
+        rows = sqlite3_column_int(query, 0);
+        if (image && rows) image->assign(static_cast<const char*>(sqlite3_column_blob(query, 1)), 120);
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return rows;
+}
+
+using Edit = std::function<void(std::string& body)>;
+void poke(std::string& body, int offset, char value) { body[5 + offset] = value; }
+void poke32(std::string& body, int offset, int32_t value) { std::memcpy(&body[5 + offset], &value, 4); }
+
+TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
+    struct Case {
+        const char* what;
+        std::string target;
+        Edit edit;
+        int status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"other path", "/scores.php?mode=1", nullptr, 404, "unknown path"},
+        {"mode 0", "/score.php?mode=0", nullptr, 400, "mode=1, 2, 3 or 4"},
+        {"mode 5", "/score.php?mode=5", nullptr, 400, "mode=1, 2, 3 or 4"},
+        {"no query", "/score.php", nullptr, 400, "mode=1, 2, 3 or 4"},
+        {"two modes", "/score.php?mode=1&mode=2", nullptr, 400, "mode=1, 2, 3 or 4"},
+        {"128 bytes", "/score.php?mode=1", [](std::string& b) { b.pop_back(); }, 400, "129 bytes"},
+        {"130 bytes", "/score.php?mode=1", [](std::string& b) { b += '0'; }, 400, "129 bytes"},
+        {"prefix", "/score.php?mode=1", [](std::string& b) { b[3] = 'e'; }, 400, "data="},
+        {"suffix", "/score.php?mode=1", [](std::string& b) { b.back() = '1'; }, 400, "0120"},
+        {"lower case", "/score.php?mode=1", [](std::string& b) { poke(b, 0, 'z'); }, 422, "name"},
+        {"after zero", "/score.php?mode=1", [](std::string& b) { poke(b, 6, 'A'); }, 422, "name"},
+        {"byte 10", "/score.php?mode=1", [](std::string& b) { poke(b, 10, 1); }, 422, "reserved"},
+        {"int at 60", "/score.php?mode=1", [](std::string& b) { poke32(b, 60, 50); }, 422, "reserved"},
+        {"per second", "/score.php?mode=1", [](std::string& b) { poke(b, 79, 0x40); }, 422, "reserved"},
+        {"byte 119", "/score.php?mode=1", [](std::string& b) { poke(b, 119, 1); }, 422, "reserved"},
+        {"blocks", "/score.php?mode=1", [](std::string& b) { poke32(b, 52, 13); }, 422, "per-kind"},
+        {"score", "/score.php?mode=1", [](std::string& b) { poke32(b, 56, 271); }, 422, "kind x count x 10"},
+        {"negative", "/score.php?mode=1",
+         [](std::string& b) { poke32(b, 12, -1), poke32(b, 52, 11); }, 422, "negative"},
+        {"time zero", "/score.php?mode=1", [](std::string& b) { poke32(b, 64, 0); }, 422, "time is zero"},
+    };
+    Server server;
+    ASSERT_GT(server.port, 0);
+    for (const Case& c : cases) {
+        std::string body = "data=" + gameRow() + "0120";
+        if (c.edit) c.edit(body);
+        Answer answer = exchange(server.port, {gameHeader(c.target, body.size()) + body});
+        EXPECT_EQ(answer.status, c.status) << c.what;
+        EXPECT_NE(answer.body.find(c.reason), std::string::npos) << c.what << ": " << answer.body;
+        EXPECT_EQ(answer.body.find('\n'), answer.body.size() - 1) << c.what << ": one line";
+    }
+    // Refused from the headers alone: the 2 s wait is shorter than the server's read timeout.
+    Answer huge = exchange(server.port, {gameHeader("/score.php?mode=1", 100000000)}, 2);
+    EXPECT_EQ(huge.status, 413);
+    Answer chunked = exchange(server.port, {"POST /score.php?mode=1 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"}, 2);
+    EXPECT_EQ(chunked.status, 411);
+    EXPECT_EQ(storedRows("scores.sqlite3"), 0);
+}
+
+TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
+    const std::string row = gameRow();
+    {
+        Server server;
+        ASSERT_GT(server.port, 0);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            // In the game's three sends.
+            Answer answer = exchange(server.port, {gameHeader("/score.php?mode=2") + "data=", row, "0120"});
+            EXPECT_EQ(answer.status, 200);
+            EXPECT_EQ(answer.body, "dataok");
+        }
+        EXPECT_EQ(exchange(server.port, {post(gameRow("ZX81", 65001), 2)}).body, "dataok");
+        server.run.stop(SIGKILL);  // no clean shutdown: what was acknowledged must already be on disk
+    }
+    std::string image;
+    EXPECT_EQ(storedRows("scores.sqlite3", &image), 2);
+    Server again;
+    std::string json = exchange(again.port, {"GET /scores.json?mode=2 HTTP/1.1\r\n\r\n"}).body;
+    EXPECT_NE(json.find("{\"name\":\"ZX81\",\"score\":270,\"blocks\":12,\"time_ms\":65001"), std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"time_ms\":65000"), std::string::npos) << json;
+}
+
+TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
+    Server server("1");  // bursts of 2
+    ASSERT_GT(server.port, 0);
+    int refused = 0;
+    for (uint32_t game = 1; game <= 6; ++game) {
+        Answer answer = exchange(server.port, {post(gameRow("AB", game))});
+        if (answer.status == 429 && answer.body.find("too many") != std::string::npos) ++refused;
+        if (game <= 2) {
+            EXPECT_EQ(answer.body, "dataok");
+        }
+    }
+    EXPECT_GE(refused, 3);
+    exchange(server.port, {std::string(3000, '\x01') + "\r\n\r\n"});
+    exchange(server.port, {"GET / HTTP/1.1\r\nContent-Length: -1\r\n\r\n"});
+    exchange(server.port, {"GARBAGE\r\n\r\n", std::string("\0\r\n\0\0", 5)});
+    EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 200);
+}
+
+TEST(ScoreServer, LeaderboardEscapesNames) {
+    std::string page = renderLeaderboardPage({{1, {{"<B&\"'>", 10, 270, 65000}}}});
+    EXPECT_NE(page.find("&lt;B&amp;&quot;&#39;&gt;"), std::string::npos);
+    EXPECT_EQ(page.find("<B&"), std::string::npos);
+    EXPECT_EQ(page.find("src="), std::string::npos) << "the page loads nothing from elsewhere";
+}
+
+TEST(ScoreServer, ChromiumShowsAStoredRowOnTheLeaderboard) {
+    Server server;
+    ASSERT_GT(server.port, 0);
+    ASSERT_EQ(exchange(server.port, {post(gameRow("CHAMP7"), 1)}).body, "dataok");
+    const std::string browser = "HOME=$PWD timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run"
+                                " --disable-background-networking --disable-component-update"
+                                " --user-data-dir=$PWD/profile --window-size=412,915 ";
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port) + "/";
+    ASSERT_EQ(std::system((browser + "--dump-dom " + url + " > dom.html 2>/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system((browser + "--screenshot=$PWD/page.png " + url + " 2>/dev/null").c_str()), 0);
+    auto domBytes = readFileBytes("dom.html"), png = readFileBytes("page.png");
+    std::string dom(domBytes.begin(), domBytes.end());
+    EXPECT_NE(dom.find("<td class=\"n\">CHAMP7</td><td>0000270</td><td>65.0</td><td class=\"key\">4.2</td>"),
+              std::string::npos) << dom;
+    EXPECT_NE(dom.find("NO SCORES YET"), std::string::npos);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
+    // A blank or error page compresses to a few kilobytes; the gradient and text do not.
+    EXPECT_GT(png.size(), 30000u);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Load benchmark for quadrune-score-server on loopback.
+
+N client processes send uploads for a bounded time, each on its own
+connection as the game does: four valid games (every one different) to one
+invalid row. Prints submissions per second, p50 and p99 latency, and checks
+that every acknowledged row is in the SQLite file afterwards.
+Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds]"""
+import multiprocessing, os, socket, sqlite3, struct, subprocess, sys, tempfile, time
+
+HEADER = ("POST /score.php?mode={} HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
+          "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\n")
+
+
+def game_row(client, n):
+    row = bytearray(120)
+    row[0:5] = b"BENCH"
+    count = 3 + n % 7
+    struct.pack_into("<i", row, 12 + 4 * 2, count)
+    struct.pack_into("<i", row, 52, count)
+    struct.pack_into("<I", row, 56, count * 2 * 10)
+    struct.pack_into("<I", row, 64, client * 10_000_000 + n + 1)  # a distinct game each time
+    return bytes(row)
+
+
+def submit(port, mode, row):
+    with socket.create_connection(("127.0.0.1", port), timeout=5) as conn:
+        conn.sendall(HEADER.format(mode).encode() + b"data=" + row + b"0120")
+        answer = b""
+        while chunk := conn.recv(4096):
+            answer += chunk
+    return answer
+
+
+def client(args):
+    port, number, seconds = args
+    acked, latencies, refused, n = [], [], 0, 0
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        n += 1
+        valid = n % 5 != 0
+        mode = 1 + n % 4
+        row = game_row(number, n) if valid else b"\x01" * 120
+        start = time.perf_counter()
+        answer = submit(port, mode, row)
+        latencies.append(time.perf_counter() - start)
+        if valid and answer.endswith(b"\r\n\r\ndataok"):
+            acked.append((mode, row))
+        elif not valid and answer.startswith(b"HTTP/1.1 422"):
+            refused += 1
+    return acked, latencies, refused, n
+
+
+def main():
+    binary = sys.argv[1]
+    clients = int(sys.argv[2]) if len(sys.argv) > 2 else 8
+    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10
+    with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
+        database = os.path.join(work, "scores.sqlite3")
+        server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
+                                   "--rate", "1000000000"], stdout=subprocess.PIPE, text=True)
+        try:
+            port = int(server.stdout.readline().rsplit(":", 1)[1])
+            began = time.monotonic()
+            with multiprocessing.Pool(clients) as pool:
+                results = pool.map(client, [(port, c, seconds) for c in range(clients)])
+            wall = time.monotonic() - began
+        finally:
+            server.terminate()
+            server.wait(10)
+        acked = [a for r in results for a in r[0]]
+        latencies = sorted(l for r in results for l in r[1])
+        sent = sum(r[3] for r in results)
+        stored = set(sqlite3.connect(database).execute("SELECT mode, image FROM scores"))
+    missing = sum(1 for mode, row in acked if (mode, row) not in stored)
+    pct = lambda p: latencies[min(len(latencies) - 1, int(p * len(latencies)))] * 1000
+    print(f"{clients} clients, {wall:.1f} s: {sent / wall:.0f} submissions/s "
+          f"({len(acked) / wall:.0f} valid acknowledged/s, {sum(r[2] for r in results)} invalid refused)")
+    print(f"latency p50 {pct(0.50):.2f} ms, p99 {pct(0.99):.2f} ms")
+    print(f"acknowledged rows {len(acked)}, in the database {len(acked) - missing}, missing {missing}")
+    return 1 if missing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
