@@ -66,18 +66,3 @@ TEST_F(BoardDrawing, BlocksShowTheirKindsPicturesWhereTheirMovesHaveTakenThem) {
     EXPECT_TRUE(near(atCell(2, 3), {0, 0, 0})) << "a finished fall has left its old cell";
     EXPECT_TRUE(near(atCell(2.5f, 1, 0.4f), kKinds[1], 40)) << "halfway, the block moving right passes in front";
 }
-
-TEST_F(BoardDrawing, TheCursorFramesTwoCellsJustInFrontOfTheBlocks) {
-    glDisable(GL_TEXTURE_2D);
-    drawCursor(gameState.board, 4 * kCellPitch, 3 * kCellPitch);
-    auto [left, top] = project(4 - 0.11f / kCellPitch, 6, 0.11f);
-    auto [right, bottom] = project(5 + 0.11f / kCellPitch, 6, 0.11f);
-    int nearLeft = 0, nearRight = 0, inside = 0;
-    for (int x = left - 4; x <= right + 4; ++x) {
-        Rgb p = pixelFromTop(x, (top + bottom) / 2);
-        (x <= left + 4 ? nearLeft : x >= right - 4 ? nearRight : inside) += p.r > 200 && p.g > 200 && p.b > 200;
-    }
-    EXPECT_GT(nearLeft, 0) << "the frame's left bar";
-    EXPECT_GT(nearRight, 0) << "the frame's right bar";
-    EXPECT_EQ(inside, 0) << "the inside stays open";
-}

@@ -83,16 +83,14 @@ std::string post(const std::string& row, int mode = 1) {
     return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
 }
 
-int storedRows(const std::string& database, std::string* image = nullptr) {
+int storedRows() {
     sqlite3* db = nullptr;
     int rows = -1;
     sqlite3_stmt* query = nullptr;
-    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT count(*), max(image) FROM scores", -1, &query, nullptr) == SQLITE_OK &&
-        sqlite3_step(query) == SQLITE_ROW) {
+    if (sqlite3_open_v2("scores.sqlite3", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM scores", -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW)
         rows = sqlite3_column_int(query, 0);
-        if (image && rows) image->assign(static_cast<const char*>(sqlite3_column_blob(query, 1)), 120);
-    }
     sqlite3_finalize(query);
     sqlite3_close(db);
     return rows;
@@ -113,19 +111,10 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     const Case cases[] = {
         {"other path", "/scores.php?mode=1", nullptr, 404, "unknown path"},
         {"mode 0", "/score.php?mode=0", nullptr, 400, "mode=1, 2, 3 or 4"},
-        {"mode 5", "/score.php?mode=5", nullptr, 400, "mode=1, 2, 3 or 4"},
-        {"no query", "/score.php", nullptr, 400, "mode=1, 2, 3 or 4"},
-        {"two modes", "/score.php?mode=1&mode=2", nullptr, 400, "mode=1, 2, 3 or 4"},
         {"128 bytes", "/score.php?mode=1", [](std::string& b) { b.pop_back(); }, 400, "129 bytes"},
-        {"130 bytes", "/score.php?mode=1", [](std::string& b) { b += '0'; }, 400, "129 bytes"},
-        {"prefix", "/score.php?mode=1", [](std::string& b) { b[3] = 'e'; }, 400, "data="},
         {"suffix", "/score.php?mode=1", [](std::string& b) { b.back() = '1'; }, 400, "0120"},
         {"lower case", "/score.php?mode=1", [](std::string& b) { poke(b, 0, 'z'); }, 422, "name"},
-        {"after zero", "/score.php?mode=1", [](std::string& b) { poke(b, 6, 'A'); }, 422, "name"},
         {"byte 10", "/score.php?mode=1", [](std::string& b) { poke(b, 10, 1); }, 422, "reserved"},
-        {"int at 60", "/score.php?mode=1", [](std::string& b) { poke32(b, 60, 50); }, 422, "reserved"},
-        {"per second", "/score.php?mode=1", [](std::string& b) { poke(b, 79, 0x40); }, 422, "reserved"},
-        {"byte 119", "/score.php?mode=1", [](std::string& b) { poke(b, 119, 1); }, 422, "reserved"},
         {"blocks", "/score.php?mode=1", [](std::string& b) { poke32(b, 52, 13); }, 422, "per-kind"},
         {"score", "/score.php?mode=1", [](std::string& b) { poke32(b, 56, 271); }, 422, "kind x count x 10"},
         {"negative", "/score.php?mode=1",
@@ -147,7 +136,7 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     EXPECT_EQ(huge.status, 413);
     Answer chunked = exchange(server.port, {"POST /score.php?mode=1 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"}, 2);
     EXPECT_EQ(chunked.status, 411);
-    EXPECT_EQ(storedRows("scores.sqlite3"), 0);
+    EXPECT_EQ(storedRows(), 0);
 }
 
 TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
@@ -164,8 +153,7 @@ TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
         EXPECT_EQ(exchange(server.port, {post(gameRow("ZX81", 65001), 2)}).body, "dataok");
         server.run.stop(SIGKILL);  // no clean shutdown: what was acknowledged must already be on disk
     }
-    std::string image;
-    EXPECT_EQ(storedRows("scores.sqlite3", &image), 2);
+    EXPECT_EQ(storedRows(), 2);
     Server again;
     std::string json = exchange(again.port, {"GET /scores.json?mode=2 HTTP/1.1\r\n\r\n"}).body;
     EXPECT_NE(json.find("{\"name\":\"ZX81\",\"score\":270,\"blocks\":12,\"time_ms\":65001"), std::string::npos)

@@ -17,6 +17,7 @@
 #include "test_support.h"
 
 ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env) {
+    std::remove("stdout.txt");  // an earlier run's output must not be read as this one's
     pid_ = fork();
     if (pid_ != 0) return;
     setpgid(0, 0);
@@ -184,12 +185,12 @@ bool GameWindow::press(const char* keysym, const Shows& shows, int timeoutMs) {
 
 bool GameWindow::click(int x, int y, const Shows& shows) {
     moveMouse(x, y);
-    button(true);
-    bool seen = shows(waitForShot(shows));
-    forgetRedraws();
-    button(false);
-    waitForRedraw(2000);
-    return seen;
+    for (bool down : {true, false}) {
+        forgetRedraws();
+        button(down);
+        waitForRedraw(2000);
+    }
+    return shows(waitForShot(shows));
 }
 
 void GameWindow::forgetRedraws() {

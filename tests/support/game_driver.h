@@ -61,9 +61,10 @@ public:
     using Shows = std::function<bool(const Shot&)>;
     // Presses, waits until the picture shows the press took effect, lets go.
     bool press(const char* keysym, const Shows& shows, int timeoutMs = 5000);
-    // The same with the button, then waits for the game to redraw: the menu
-    // reads the button's state, not its events, so a release read together
-    // with the next press would be lost.
+    // Presses and releases the button, each time waiting for the game to
+    // redraw, then waits for the picture to show the effect. The menu reads
+    // the button's state, not its events: a press and release read together
+    // would be lost, and it draws only when an event comes.
     bool click(int x, int y, const Shows& shows);
     // Waits for a picture that passes `shows`; returns the last one taken.
     Shot waitForShot(const Shows& shows, int timeoutMs = 5000) const;

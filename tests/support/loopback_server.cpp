@@ -103,9 +103,3 @@ void LoopbackServer::serve() {
         close(fd);
     }
 }
-
-int closedLoopbackPort() {
-    int fd = boundSocket(0), port = portOf(fd);
-    close(fd);
-    return port;
-}

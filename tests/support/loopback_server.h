@@ -34,6 +34,3 @@ private:
     std::vector<std::string> requests_;
     std::thread thread_;
 };
-
-// A loopback port on which nothing listens.
-int closedLoopbackPort();

@@ -12,11 +12,7 @@ int scriptedPoll(SDL_Event* event) {
     script().events.pop_front();
     return 1;
 }
-uint8_t scriptedMouse(int* x, int* y) {
-    if (x) *x = script().mouseX;
-    if (y) *y = script().mouseY;
-    return script().mouseButtons;
-}
+uint8_t scriptedMouse(int*, int*) { return 0; }
 uint32_t scriptedTicks() { return script().ticks; }
 void scriptedDelay(uint32_t ms) { script().ticks += script().delayMovesClock ? ms : 0; }
 void scriptedSwap() {
@@ -33,7 +29,6 @@ int scriptedRandom() {
 void scriptedSeed(unsigned) {}
 
 void note(const char* call) { RecordingSound::current->calls.push_back(call); }
-char fakeHandle;
 }  // namespace
 
 ScriptedPlatform::ScriptedPlatform() : saved_(platform) {
@@ -55,20 +50,9 @@ void ScriptedPlatform::push(SDL_EventType type, int symbol) {
 
 RecordingSound::RecordingSound() : saved_(soundApi) {
     current = this;
-    soundApi = {
-        [] { return kRequiredSoundVersion; },
-        [](int) -> signed char { return 1; },
-        [](int, int, unsigned) -> signed char { return 1; },
-        [] { return 0; },
-        [](const char*, unsigned, int, int) { return reinterpret_cast<FSOUND_STREAM*>(&fakeHandle); },
-        [](int, const char*, unsigned, int, int) { return reinterpret_cast<FSOUND_SAMPLE*>(&fakeHandle); },
-        [](FSOUND_SAMPLE*, unsigned) -> signed char { return 1; },
-        [](int, FSOUND_STREAM*) { return note("stream play"), 1; },
-        [](FSOUND_STREAM*) -> signed char { return note("stream stop"), 1; },
-        [](int, FSOUND_SAMPLE*) { return note("play"), 2; },
-        [](FSOUND_SAMPLE*) {},
-        [] {},
-    };
+    soundApi.streamPlay = [](int, FSOUND_STREAM*) { return note("stream play"), 1; };
+    soundApi.streamStop = [](FSOUND_STREAM*) -> signed char { return note("stream stop"), 1; };
+    soundApi.playSound = [](int, FSOUND_SAMPLE*) { return note("play"), 2; };
 }
 
 RecordingSound::~RecordingSound() {

@@ -11,7 +11,7 @@
 #include "sound/sound_system.h"
 
 // While it lives, the platform hooks read from this script: an event queue,
-// a mouse, a tick counter moved by hand, and random values from a list.
+// no mouse, a tick counter moved by hand, and random values from a list.
 struct ScriptedPlatform {
     ScriptedPlatform();
     ~ScriptedPlatform();
@@ -21,8 +21,6 @@ struct ScriptedPlatform {
     void push(SDL_EventType type, int symbol = 0);
 
     std::deque<SDL_Event> events;
-    int mouseX = 0, mouseY = 0;
-    uint8_t mouseButtons = 0;
     uint32_t ticks = 1000;
     bool delayMovesClock = true;
     int swaps = 0;
@@ -37,7 +35,7 @@ private:
     PlatformHooks saved_;
 };
 
-// While it lives, the sound layer only records what it is asked to play.
+// While it lives, what the sound layer is asked to play is only recorded.
 struct RecordingSound {
     RecordingSound();
     ~RecordingSound();

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,11 +56,10 @@ bool startOwnXServer() {
     return true;
 }
 
-void linkGameData(const std::vector<std::string>& leaveOut) {
+void linkGameData() {
     fs::path source = fs::path(QUADRUNE_SOURCE_DIR) / "data";
     for (const auto& entry : fs::recursive_directory_iterator(source)) {
         fs::path relative = "data" / fs::relative(entry.path(), source);
-        if (std::find(leaveOut.begin(), leaveOut.end(), relative.string()) != leaveOut.end()) continue;
         if (entry.is_directory()) fs::create_directories(relative);
         else fs::create_symlink(entry.path(), relative);
     }

@@ -24,6 +24,5 @@ bool waitFor(Done done, int timeoutMs) {
 // so tests that open windows never share a display. False without Xvfb.
 bool startOwnXServer();
 
-// A data/ folder in the working directory whose files link to the game's,
-// leaving out any path listed.
-void linkGameData(const std::vector<std::string>& leaveOut = {});
+// A data/ folder in the working directory whose files link to the game's.
+void linkGameData();
