@@ -1,5 +1,7 @@
 #include "score_server.h"
 
+#include <sys/socket.h>
+
 #include <httplib.h>
 
 #include <condition_variable>
@@ -126,6 +128,12 @@ struct ScoreServer::Impl {
 
     void routes() {
         http.new_task_queue = [this] { return new CappedQueue(settings.threads, settings.queued); };
+        // Reuse the address so a restart binds while old connections linger in
+        // TIME_WAIT, but not the port: a second live server must fail to start.
+        http.set_socket_options([](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
         http.set_payload_max_length(kUploadCapBytes);
         http.set_read_timeout(settings.timeoutSeconds, 0);
         http.set_write_timeout(settings.timeoutSeconds, 0);

@@ -1,10 +1,6 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sqlite3.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +11,7 @@
 #include "base/highscore_records.h"
 #include "game_driver.h"
 #include "leaderboard_page.h"
+#include "loopback_server.h"
 #include "test_support.h"
 
 namespace {
@@ -29,35 +26,6 @@ struct Server {
         if (run.waitForOutput("\n", 20000)) port = std::atoi(run.out().substr(run.out().rfind(':') + 1).c_str());
     }
 };
-
-struct Answer {
-    int status = 0;
-    std::string body;
-};
-
-// One request on its own connection, sent in the given pieces; the server closes after answering.
-Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds = 5) {
-    int sock = socket(AF_INET, SOCK_STREAM, 0);
-    timeval timeout{waitSeconds, 0};
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(uint16_t(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        for (const std::string& piece : pieces) send(sock, piece.data(), piece.size(), MSG_NOSIGNAL);
-        char buffer[4096];
-        for (ssize_t got; reply.size() < (1 << 20) && (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)
-            reply.append(buffer, size_t(got));
-    }
-    close(sock);
-    Answer answer;
-    if (reply.rfind("HTTP/1.1 ", 0) == 0) answer.status = std::atoi(reply.c_str() + 9);
-    auto end = reply.find("\r\n\r\n");
-    if (end != std::string::npos) answer.body = reply.substr(end + 4);
-    return answer;
-}
 
 // The header block exactly as the game sends it, up to and including "data=".
 std::string gameHeader(const std::string& target, std::size_t length = 129) {

@@ -17,12 +17,13 @@
 #include "test_support.h"
 
 ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env) {
-    std::remove("stdout.txt");  // an earlier run's output must not be read as this one's
+    name_ = argv[0].substr(argv[0].rfind('/') + 1);
+    std::remove((name_ + ".out").c_str());  // an earlier run's output must not be read as this one's
     pid_ = fork();
     if (pid_ != 0) return;
     setpgid(0, 0);
-    dup2(open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-    dup2(open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    dup2(open((name_ + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(open((name_ + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (const auto& [name, value] : env) value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> args;
     for (std::string& arg : argv) args.push_back(arg.data());
@@ -57,12 +58,12 @@ bool ProgramRun::waitForOutput(const std::string& text, int timeoutMs) {
 }
 
 std::string ProgramRun::out() const {
-    auto bytes = readFileBytes("stdout.txt");
+    auto bytes = readFileBytes(name_ + ".out");
     return {bytes.begin(), bytes.end()};
 }
 
 std::string ProgramRun::err() const {
-    auto bytes = readFileBytes("stderr.txt");
+    auto bytes = readFileBytes(name_ + ".err");
     return {bytes.begin(), bytes.end()};
 }
 

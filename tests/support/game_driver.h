@@ -9,7 +9,7 @@
 
 
 // A real program (the game unless named), started in the working directory
-// with its output going to stdout.txt and stderr.txt there; killed with its
+// with its output going to <name>.out and <name>.err there; killed with its
 // group when dropped. An empty value in env unsets that variable.
 class ProgramRun {
 public:
@@ -28,6 +28,7 @@ public:
     std::string err() const;
 
 private:
+    std::string name_;
     pid_t pid_ = -1;
     int exitCode_ = -1;
     bool ended_ = false;

@@ -64,9 +64,9 @@ Clock::time_point after(int ms, Clock::time_point limit) {
 }
 }  // namespace
 
-LoopbackServer::LoopbackServer(std::vector<ServerReply> replies, int limitMs, int port)
+LoopbackServer::LoopbackServer(std::vector<ServerReply> replies, int limitMs)
     : replies_(std::move(replies)), limitMs_(limitMs) {
-    listenFd_ = boundSocket(port);
+    listenFd_ = boundSocket(0);
     listen(listenFd_, 4);
     port_ = portOf(listenFd_);
     thread_ = std::thread([this] { serve(); });
@@ -102,4 +102,27 @@ void LoopbackServer::serve() {
         }
         close(fd);
     }
+}
+
+Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds) {
+    int sock = socket(AF_INET, SOCK_STREAM, 0);
+    timeval timeout{waitSeconds, 0};
+    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        for (const std::string& piece : pieces) send(sock, piece.data(), piece.size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        for (ssize_t got; reply.size() < (1 << 20) && (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)
+            reply.append(buffer, size_t(got));
+    }
+    close(sock);
+    Answer answer;
+    if (reply.rfind("HTTP/1.1 ", 0) == 0) answer.status = std::atoi(reply.c_str() + 9);
+    auto end = reply.find("\r\n\r\n");
+    if (end != std::string::npos) answer.body = reply.substr(end + 4);
+    return answer;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,11 +13,19 @@ struct ServerReply {
     bool readRequest = true;           // false: hang up on connect
 };
 
-// A score server on 127.0.0.1 run by a thread: one connection per reply,
-// all within limitMs. Port 0 takes an ephemeral port.
+// A score server on an ephemeral port of 127.0.0.1, run by a thread: one
+// connection per reply, all within limitMs.
+struct Answer {
+    int status = 0;
+    std::string body;
+};
+// One request to a loopback port on its own connection, sent in pieces;
+// the answer is read until the server closes.
+Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds = 5);
+
 class LoopbackServer {
 public:
-    explicit LoopbackServer(std::vector<ServerReply> replies, int limitMs = 10000, int port = 0);
+    explicit LoopbackServer(std::vector<ServerReply> replies, int limitMs = 10000);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
