@@ -5,7 +5,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
-#include <poll.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -207,8 +206,6 @@ void GameWindow::forgetRedraws() {
 bool GameWindow::waitForRedraw(int timeoutMs) {
     if (!damage_) return false;
     return waitFor([&] {
-        pollfd p{ConnectionNumber(display_), POLLIN, 0};
-        poll(&p, 1, 0);
         for (XEvent event; XPending(display_);)
             if (XNextEvent(display_, &event), event.type == damageEvent_ + XDamageNotify) return true;
         return false;

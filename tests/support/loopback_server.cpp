@@ -20,13 +20,13 @@ bool readable(int fd, Clock::time_point until) {
     return poll(&p, 1, left > 0 ? static_cast<int>(left) : 0) > 0;
 }
 
-int boundSocket(int port) {
+int boundEphemeralSocket() {
     int fd = socket(AF_INET, SOCK_STREAM, 0), on = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_port = 0;
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throw std::runtime_error("cannot bind a loopback socket");
     return fd;
@@ -66,7 +66,7 @@ Clock::time_point after(int ms, Clock::time_point limit) {
 
 LoopbackServer::LoopbackServer(std::vector<ServerReply> replies, int limitMs)
     : replies_(std::move(replies)), limitMs_(limitMs) {
-    listenFd_ = boundSocket(0);
+    listenFd_ = boundEphemeralSocket();
     listen(listenFd_, 4);
     port_ = portOf(listenFd_);
     thread_ = std::thread([this] { serve(); });
