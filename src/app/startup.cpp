@@ -8,6 +8,7 @@
 #include "base/config_file.h"
 #include "base/game_state.h"
 #include "base/platform.h"
+#include "base/player_dir.h"
 #include "sound/sound_system.h"
 #include "game/game_screen.h"
 #include "menu/menu_screen.h"
@@ -132,6 +133,7 @@ void connectScreens() {
 }
 
 void runStartup(GameState& state, int* argc, char** argv) {
+    enterPlayerDir();
     connectScreens();
     loadConfig();
     loadHighscores(state.highscores);
