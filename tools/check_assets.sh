@@ -10,12 +10,12 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 "$top/tools/assets/generate.sh" "$scratch"
 status=0
-for made in "$scratch"/pics/* "$scratch"/audio/*; do
+for made in "$scratch"/pics/* "$scratch"/audio/* "$scratch"/icons/*; do
   committed="$top/data/${made#"$scratch"/}"
   if ! cmp -s "$made" "$committed"; then
     echo "differs: ${committed#"$top"/}"
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "all $(ls "$scratch"/pics "$scratch"/audio | grep -c .) files match"
+[ $status -eq 0 ] && echo "all $(ls "$scratch"/pics "$scratch"/audio "$scratch"/icons | grep -c .) files match"
 exit $status

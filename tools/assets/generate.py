@@ -3,7 +3,7 @@
 
     tools/assets/generate.sh [output directory]
 
-writes pics/ and audio/ below the directory (default: the game's data/).
+writes pics/, audio/ and icons/ below the directory (default: the game's data/).
 Every run gives the same bytes."""
 import os
 import sys
@@ -18,6 +18,7 @@ import blocks  # noqa: E402
 import effects  # noqa: E402
 import game_music  # noqa: E402
 import glows  # noqa: E402
+import icons  # noqa: E402
 import menu_font  # noqa: E402
 import menu_items  # noqa: E402
 import menu_music  # noqa: E402
@@ -59,6 +60,7 @@ def main():
     os.makedirs(audio, exist_ok=True)
     make_pictures(pics)
     make_sounds(audio)
+    icons.write_icons(os.path.join(target, "icons"))
 
 
 if __name__ == "__main__":
