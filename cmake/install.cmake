@@ -60,3 +60,10 @@ or more blocks of one kind in a line are destroyed, and new blocks drop in.
 
 Four game modes, two of them with highscore tables kept for each player.")
 include(CPack)
+
+# The checks a distribution runs on the package, as part of the test suite.
+if(QUADRUNE_TESTS)
+  enable_testing()
+  add_test(NAME package_checks COMMAND ${PROJECT_SOURCE_DIR}/tools/check_package.sh ${PROJECT_BINARY_DIR})
+  set_tests_properties(package_checks PROPERTIES LABELS package TIMEOUT 300)
+endif()

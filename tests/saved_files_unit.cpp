@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "base/config_file.h"
 #include "base/game_state.h"
+#include "base/player_dir.h"
 #include "scores/highscore_table.h"
 #include "scripted_seams.h"
 #include "test_support.h"
@@ -179,4 +181,33 @@ TEST_F(Highscores, GamesAreRankedByTheirModesMeasure) {
     for (int i = 0; i < 10; ++i) enter(TimeAttack, 1, 60000, "FILL");
     EXPECT_STREQ(row(1, 9).name, "FILL");
     EXPECT_EQ(enter(TimeAttack, 1, 59999, "LATE"), kNotEntered) << "a full table keeps its rows";
+}
+
+TEST(PlayerDir, FollowsXdgDataHomeOnlyWhenItIsAnAbsolutePath) {
+    EXPECT_EQ(playerDir("/x/data", "/home/p"), "/x/data/quadrune");
+    EXPECT_EQ(playerDir("", "/home/p"), "/home/p/.local/share/quadrune");
+    EXPECT_EQ(playerDir("relative/data", "/home/p"), "/home/p/.local/share/quadrune");
+    EXPECT_EQ(playerDir(nullptr, nullptr), "");
+}
+
+TEST(PlayerDir, PointsItsDataLinkAtTheInstalledDataButKeepsThePlayersOwnData) {
+    namespace fs = std::filesystem;
+    enum Before { Missing, LinkedElsewhere, OwnDirectory };
+    for (Before before : {Missing, LinkedElsewhere, OwnDirectory}) {
+        SCOPED_TRACE(before);
+        const std::string dir = "case" + std::to_string(before) + "/a/quadrune", installed = fs::absolute("installed");
+        fs::create_directories(installed);
+        if (before != Missing) fs::create_directories(dir);
+        if (before == LinkedElsewhere) fs::create_directory_symlink("gone", dir + "/data");
+        if (before == OwnDirectory) fs::create_directories(dir + "/data/pics");
+        std::string error;
+        ASSERT_TRUE(preparePlayerDir(dir, installed, &error)) << error;
+        if (before == OwnDirectory) EXPECT_TRUE(fs::is_directory(fs::symlink_status(dir + "/data")));
+        else EXPECT_EQ(fs::read_symlink(dir + "/data"), fs::path(installed));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir + "/data.new")));
+    }
+    writeFileBytes("file", {1});
+    std::string error;
+    EXPECT_FALSE(preparePlayerDir("file/quadrune", "installed", &error));
+    EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
 }

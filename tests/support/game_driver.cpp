@@ -15,7 +15,8 @@
 
 #include "test_support.h"
 
-ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env) {
+ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
+                       const std::string& workDir) {
     name_ = argv[0].substr(argv[0].rfind('/') + 1);
     std::remove((name_ + ".out").c_str());  // an earlier run's output must not be read as this one's
     pid_ = fork();
@@ -24,6 +25,7 @@ ProgramRun::ProgramRun(std::vector<std::string> argv, const std::map<std::string
     dup2(open((name_ + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open((name_ + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (const auto& [name, value] : env) value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
     std::vector<char*> args;
     for (std::string& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);

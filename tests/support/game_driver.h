@@ -10,11 +10,13 @@
 
 // A real program (the game unless named), started in the working directory
 // with its output going to <name>.out and <name>.err there; killed with its
-// group when dropped. An empty value in env unsets that variable.
+// group when dropped. An empty value in env unsets that variable. A workDir
+// starts the program there; its output still goes here.
 class ProgramRun {
 public:
     explicit ProgramRun(const std::map<std::string, std::string>& env = {}) : ProgramRun({QUADRUNE_BINARY}, env) {}
-    ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env);
+    ProgramRun(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
+               const std::string& workDir = "");
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured build directory and runs the
+# checks a distribution would: lintian (errors and warnings fail),
+# desktop-file-validate and appstreamcli on the packaged files.
+# Usage: tools/check_package.sh [build directory]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-${QUADRUNE_BUILD_DIR:-$top/build}}" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+deb=$(ls "$work"/out/quadrune_*.deb)
+echo "package: $(basename "$deb")"
+[ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
+
+status=0
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
+grep -v 'running with root privileges' "$work/lintian.log" || true
+[ "$status" -eq 0 ] || { echo "lintian failed"; exit 1; }
+
+dpkg-deb -x "$deb" "$work/root"
+desktop-file-validate "$work"/root/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
+echo "package checks passed"
