@@ -21,7 +21,7 @@ std::pair<int, std::string> loadInChild(const std::string& path) {
     std::fflush(stdout);
     pid_t pid = fork();
     if (pid == 0) {
-        std::freopen("child.txt", "w", stdout);
+        if (!std::freopen("child.txt", "w", stdout)) _exit(99);
         PngImage image;
         loadPng(image, path.c_str());
         std::fflush(stdout);
