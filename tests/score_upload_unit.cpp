@@ -27,7 +27,7 @@ class ScoreUpload : public ::testing::Test {
 protected:
     void SetUp() override {
         drawn.clear();
-        submitDrawText = [](const char* text, int, int) { drawn.push_back(text); };
+        seams.upload.drawText = [](const char* text, int, int) { drawn.push_back(text); };  // script restores it
         script.onSwap = [this] { answerScreen(); };
         std::memcpy(gameState.config.playerName, "TENLETTERS", 10);
         gameState.config.gameMode = FreePlay;

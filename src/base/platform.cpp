@@ -17,11 +17,9 @@ PlatformHooks defaultPlatformHooks() {
     return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, stdRandom, stdSeedRandom};
 }
 
-PlatformHooks platform = defaultPlatformHooks();
-
 bool readEvent(InputEvent& event) {
     SDL_Event raw;
-    if (!platform.pollEvent(&raw)) return false;
+    if (!seams.platform.pollEvent(&raw)) return false;
     event = InputEvent{};
     if (raw.type == SDL_KEYDOWN || raw.type == SDL_KEYUP) {
         static_assert(sizeof raw.key.keysym.sym == sizeof event.symbol, "SDLKey is int-sized");

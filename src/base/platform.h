@@ -2,8 +2,10 @@
 #include <SDL.h>
 #include <cstdint>
 
-// The game reaches SDL's event queue, mouse, clock, buffer swap and the
-// random generator only through these hooks, so tests can script them.
+struct FSOUND_SAMPLE;
+struct FSOUND_STREAM;
+
+// SDL's event queue, mouse, clock, buffer swap and the random generator.
 struct PlatformHooks {
     int (*pollEvent)(SDL_Event* event);
     uint8_t (*getMouseState)(int* x, int* y);
@@ -14,7 +16,51 @@ struct PlatformHooks {
     void (*seedRandom)(unsigned seed);
 };
 
-extern PlatformHooks platform;
+// The sound layer's operations (see sound/sound_system.h).
+struct SoundApi {
+    float (*getVersion)();
+    signed char (*setMixer)(int mixer);
+    signed char (*init)(int mixRate, int maxSoftwareChannels, unsigned flags);
+    int (*getError)();
+    FSOUND_STREAM* (*streamOpen)(const char* name, unsigned mode, int offset, int length);
+    FSOUND_SAMPLE* (*sampleLoad)(int index, const char* name, unsigned mode, int offset, int length);
+    signed char (*sampleSetMode)(FSOUND_SAMPLE* sample, unsigned mode);
+    int (*streamPlay)(int channel, FSOUND_STREAM* stream);
+    signed char (*streamStop)(FSOUND_STREAM* stream);
+    int (*playSound)(int channel, FSOUND_SAMPLE* sample);
+    void (*sampleFree)(FSOUND_SAMPLE* sample);
+    void (*close)();
+};
+
+// The network as the highscore screen reaches it: the score upload, and
+// where the upload draws its prompts.
+struct UploadHooks {
+    int (*submit)(const char* host, int port);
+    void (*drawText)(const char* text, int x, int y);
+};
+
+// Everything outside the game's own rules reaches it through this one
+// table, so a test scripts any of it with one SeamOverride. Its defaults,
+// the real SDL, sound device and network, are filled in on the top floor.
+struct Seams {
+    PlatformHooks platform;
+    SoundApi sound;
+    UploadHooks upload;
+};
+extern Seams seams;
+
+// While it lives, entries of `seams` may be replaced; the whole table is
+// restored when it goes.
+class SeamOverride {
+public:
+    SeamOverride() : saved_(seams) {}
+    ~SeamOverride() { seams = saved_; }
+    SeamOverride(const SeamOverride&) = delete;
+    SeamOverride& operator=(const SeamOverride&) = delete;
+
+private:
+    Seams saved_;
+};
 
 // One event as the screens see it. The key symbol is read as a plain
 // number, never trusted to be one of SDLKey's values.
@@ -27,10 +73,10 @@ struct InputEvent {
 bool readEvent(InputEvent& event);
 PlatformHooks defaultPlatformHooks();
 
-inline int pollEvent(SDL_Event* event) { return platform.pollEvent(event); }
-inline uint8_t getMouseState(int* x, int* y) { return platform.getMouseState(x, y); }
-inline uint32_t getTicks() { return platform.getTicks(); }
-inline void delayMs(uint32_t ms) { platform.delay(ms); }
-inline void swapBuffers() { platform.swapBuffers(); }
-inline int gameRand() { return platform.random(); }
-inline void seedRand(unsigned seed) { platform.seedRandom(seed); }
+inline int pollEvent(SDL_Event* event) { return seams.platform.pollEvent(event); }
+inline uint8_t getMouseState(int* x, int* y) { return seams.platform.getMouseState(x, y); }
+inline uint32_t getTicks() { return seams.platform.getTicks(); }
+inline void delayMs(uint32_t ms) { seams.platform.delay(ms); }
+inline void swapBuffers() { seams.platform.swapBuffers(); }
+inline int gameRand() { return seams.platform.random(); }
+inline void seedRand(unsigned seed) { seams.platform.seedRandom(seed); }

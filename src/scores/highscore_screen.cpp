@@ -11,9 +11,6 @@
 #include "menu/menu_drawing.h"
 #include "render/text_render.h"
 #include "scores/highscore_table.h"
-#include "scores/score_submit.h"
-
-int (*highscoreSubmitter)(const char* host, int port) = submitScore;
 
 namespace {
 constexpr int kYKey = SDLK_y;
@@ -109,5 +106,5 @@ void showHighscores(int mode, int markedRow) {
         delayMs(100);
     } while (!keys.pressed);
     saveHighscores();
-    if (keys.send) highscoreSubmitter(QUADRUNE_SCORE_HOST, kScoreServerPort);
+    if (keys.send) seams.upload.submit(QUADRUNE_SCORE_HOST, kScoreServerPort);
 }

@@ -21,6 +21,3 @@ std::string highscoreScoreText(uint32_t score);
 std::string highscoreTimeText(int mode, uint32_t storedTime);
 // The second prompt line: the score server's domain in capitals, then "? Y/N".
 std::string highscorePromptLine(const char* domain);
-
-// The upload the screen starts on Y; tests may replace it.
-extern int (*highscoreSubmitter)(const char* host, int port);

@@ -11,8 +11,6 @@
 #include "base/platform.h"
 #include "render/text_render.h"
 
-void (*submitDrawText)(const char* text, int x, int y) = drawText;
-
 namespace {
 constexpr char kAck[] = "dataok";
 constexpr int kBodyLength = 5 + static_cast<int>(sizeof(HighscoreEntry)) + 4;
@@ -32,7 +30,7 @@ void clearToBlack() {
 }
 
 void showProgress(const char* text, int x, int y) {
-    submitDrawText(text, x, y);
+    seams.upload.drawText(text, x, y);
     swapBuffers();
 }
 
@@ -94,11 +92,11 @@ int showResult(bool sent) {
     while (!done) {
         clearToBlack();
         if (sent) {
-            submitDrawText("DATA SENT!", 100, 230);
-            submitDrawText("PRESS ANY KEY", 80, 260);
+            seams.upload.drawText("DATA SENT!", 100, 230);
+            seams.upload.drawText("PRESS ANY KEY", 80, 260);
         } else {
-            submitDrawText("FAILED!", 100, 230);
-            submitDrawText("SEND DATA AGAIN? (Y/N)", 20, 260);
+            seams.upload.drawText("FAILED!", 100, 230);
+            seams.upload.drawText("SEND DATA AGAIN? (Y/N)", 20, 260);
         }
         swapBuffers();
         delayMs(100);

@@ -30,6 +30,3 @@ private:
 // The whole wait for the answer is bounded, so a silent server cannot
 // freeze the game.
 constexpr uint32_t kResponseWaitLimitMs = 3000;
-
-// Where the submission's screens put their texts; tests may watch them.
-extern void (*submitDrawText)(const char* text, int x, int y);

@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-struct FSOUND_SAMPLE;
-struct FSOUND_STREAM;
+#include "base/platform.h"
 
 constexpr int FSOUND_FREE = -1;
 constexpr unsigned FSOUND_LOOP_OFF = 0x01;
@@ -27,23 +26,7 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 void FSOUND_Close();
 
-// The operations above dispatch through this table; tests swap in a recorder.
-struct SoundApi {
-    float (*getVersion)();
-    signed char (*setMixer)(int mixer);
-    signed char (*init)(int mixRate, int maxSoftwareChannels, unsigned flags);
-    int (*getError)();
-    FSOUND_STREAM* (*streamOpen)(const char* name, unsigned mode, int offset, int length);
-    FSOUND_SAMPLE* (*sampleLoad)(int index, const char* name, unsigned mode, int offset, int length);
-    signed char (*sampleSetMode)(FSOUND_SAMPLE* sample, unsigned mode);
-    int (*streamPlay)(int channel, FSOUND_STREAM* stream);
-    signed char (*streamStop)(FSOUND_STREAM* stream);
-    int (*playSound)(int channel, FSOUND_SAMPLE* sample);
-    void (*sampleFree)(FSOUND_SAMPLE* sample);
-    void (*close)();
-};
-
-extern SoundApi soundApi;
+// The operations above dispatch through seams.sound.
 // The mixer over the SDL audio device.
 SoundApi deviceSoundApi();
 

@@ -31,13 +31,12 @@ void scriptedSeed(unsigned) {}
 void note(const char* call) { RecordingSound::current->calls.push_back(call); }
 }  // namespace
 
-ScriptedPlatform::ScriptedPlatform() : saved_(platform) {
+ScriptedPlatform::ScriptedPlatform() {
     current = this;
-    platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed};
+    seams.platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed};
 }
 
 ScriptedPlatform::~ScriptedPlatform() {
-    platform = saved_;
     current = nullptr;
 }
 
@@ -48,14 +47,13 @@ void ScriptedPlatform::push(SDL_EventType type, int symbol) {
     events.push_back(event);
 }
 
-RecordingSound::RecordingSound() : saved_(soundApi) {
+RecordingSound::RecordingSound() {
     current = this;
-    soundApi.streamPlay = [](int, FSOUND_STREAM*) { return note("stream play"), 1; };
-    soundApi.streamStop = [](FSOUND_STREAM*) -> signed char { return note("stream stop"), 1; };
-    soundApi.playSound = [](int, FSOUND_SAMPLE*) { return note("play"), 2; };
+    seams.sound.streamPlay = [](int, FSOUND_STREAM*) { return note("stream play"), 1; };
+    seams.sound.streamStop = [](FSOUND_STREAM*) -> signed char { return note("stream stop"), 1; };
+    seams.sound.playSound = [](int, FSOUND_SAMPLE*) { return note("play"), 2; };
 }
 
 RecordingSound::~RecordingSound() {
-    soundApi = saved_;
     current = nullptr;
 }

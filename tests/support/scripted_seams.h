@@ -10,7 +10,7 @@
 #include "base/platform.h"
 #include "sound/sound_system.h"
 
-// While it lives, the platform hooks read from this script: an event queue,
+// While it lives, seams.platform reads from this script: an event queue,
 // no mouse, a tick counter moved by hand, and random values from a list.
 struct ScriptedPlatform {
     ScriptedPlatform();
@@ -32,10 +32,11 @@ struct ScriptedPlatform {
     static ScriptedPlatform* current;
 
 private:
-    PlatformHooks saved_;
+    SeamOverride override_;
 };
 
-// While it lives, what the sound layer is asked to play is only recorded.
+// While it lives, what the sound layer is asked to play is only recorded;
+// its other operations stay real.
 struct RecordingSound {
     RecordingSound();
     ~RecordingSound();
@@ -46,5 +47,5 @@ struct RecordingSound {
     static RecordingSound* current;
 
 private:
-    SoundApi saved_;
+    SeamOverride override_;
 };
