@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -196,6 +199,39 @@ TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
     EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
     EXPECT_FALSE(fileExists("highscore.dat"));
     EXPECT_FALSE(fileExists("config.dat"));
+}
+
+TEST_F(Player, AFullDiskAtShutdownKeepsTheOldHighscoresAndEndsNormally) {
+    // Unmarked, so the shutdown save would replace it with the defaults.
+    const std::vector<unsigned char> old(9608, 0x33);
+    writeFileBytes("highscore.dat", old);
+    signal(SIGXFSZ, SIG_IGN);  // inherited: the write fails instead of killing the game
+    ProgramRun game({"/usr/bin/prlimit", "--fsize=9000", QUADRUNE_BINARY}, kDummySound);
+    ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
+    EXPECT_EQ(readFileBytes("highscore.dat"), old);
+    EXPECT_FALSE(fileExists("highscore.dat.tmp"));
+}
+
+TEST(Startup, StoredFilesThatAreNoFilesNeitherHangNorCrashIt) {
+    linkGameData();
+    using Make = void (*)(const char* path);
+    const std::pair<const char*, Make> kinds[] = {
+        {"a directory", [](const char* p) { mkdir(p, 0755); }},
+        {"a FIFO", [](const char* p) { mkfifo(p, 0644); }},
+        {"unopenable", [](const char* p) { symlink(p, p); }},
+        {"huge", [](const char* p) { truncate(p, 1L << 34); }},
+    };
+    for (const char* name : {"config.dat", "highscore.dat"})
+        for (auto [what, make] : kinds) {
+            if (what[0] == 'h') writeFileBytes(name, {'Y'});
+            make(name);
+            ProgramRun game(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+            EXPECT_EQ(game.waitForExit(20000), 2) << name << " " << what;
+            EXPECT_NE(game.out().find("Setting SDL attribs..\n"), std::string::npos) << name << " " << what;
+            std::filesystem::remove(name);
+        }
 }
 
 TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessage) {
