@@ -7,6 +7,7 @@
 
 #include "base/game_state.h"
 #include "loopback_server.h"
+#include "scores/response_scanner.h"
 #include "scores/score_submit.h"
 #include "scripted_seams.h"
 #include "test_support.h"
