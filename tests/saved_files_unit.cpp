@@ -2,9 +2,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "base/config_file.h"
 #include "base/game_state.h"
@@ -79,6 +82,35 @@ TEST(ConfigFile, AFailedSaveKeepsTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(readFileBytes("config.dat"), markedConfig());
     EXPECT_FALSE(fileExists("config.dat.tmp"));
+}
+
+TEST(SavedFiles, AKillDuringRepeatedSavesLeavesTheOldOrTheNewFileWhole) {
+    std::minstd_rand random(std::random_device{}());
+    int rounds = 40, duringSave = 0;
+    for (int round = 0; round < rounds; ++round) {
+        pid_t saver = fork();
+        if (saver == 0) {
+            for (int version = 1; version < 100000; ++version) {  // every byte of a version holds its number
+                std::memset(&gameState.highscores, version, sizeof gameState.highscores);
+                std::memset(&gameState.config, version, sizeof gameState.config);
+                saveHighscores();
+                saveConfig();
+            }
+            _exit(0);
+        }
+        ASSERT_TRUE(waitFor([] { return fileExists("config.dat"); }, 5000));
+        usleep(random() % 5000);  // the fault: a kill at a random moment
+        kill(saver, SIGKILL);
+        waitpid(saver, nullptr, 0);
+        duringSave += fileExists("highscore.dat.tmp") || fileExists("config.dat.tmp");
+        for (auto [name, size] : {std::pair{"highscore.dat", 9608}, {"config.dat", 80}}) {
+            Bytes bytes = readFileBytes(name);
+            ASSERT_EQ(bytes.size(), size_t(size)) << name;
+            EXPECT_EQ(std::count(bytes.begin(), bytes.end(), bytes[0]), size) << name << " is torn";
+        }
+    }
+    std::printf("%d kills, %d of them during a save\n", rounds, duringSave);
+    EXPECT_GT(duringSave, 0) << "no kill hit a save";
 }
 
 namespace {
