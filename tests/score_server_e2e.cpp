@@ -1,12 +1,17 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "base/highscore_records.h"
 #include "game_driver.h"
@@ -51,17 +56,31 @@ std::string post(const std::string& row, int mode = 1) {
     return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
 }
 
-int storedRows() {
+// The first column of every row a query of the database gives.
+std::vector<long long> stored(const char* sql) {
     sqlite3* db = nullptr;
-    int rows = -1;
+    std::vector<long long> values;
     sqlite3_stmt* query = nullptr;
     if (sqlite3_open_v2("scores.sqlite3", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM scores", -1, &query, nullptr) == SQLITE_OK &&
-        sqlite3_step(query) == SQLITE_ROW)
-        rows = sqlite3_column_int(query, 0);
+        sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK)
+        while (sqlite3_step(query) == SQLITE_ROW) values.push_back(sqlite3_column_int64(query, 0));
     sqlite3_finalize(query);
     sqlite3_close(db);
-    return rows;
+    return values;
+}
+int storedRows() { return static_cast<int>(stored("SELECT count(*) FROM scores").at(0)); }
+
+// A connection to the server from a loopback address of the caller's choice.
+int connectFrom(const char* source, int port) {
+    int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in from{}, to{};
+    from.sin_family = to.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &from.sin_addr);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(uint16_t(port));
+    bind(sock, reinterpret_cast<sockaddr*>(&from), sizeof from);
+    connect(sock, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    return sock;
 }
 
 using Edit = std::function<void(std::string& body)>;
@@ -127,6 +146,57 @@ TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
     EXPECT_NE(json.find("{\"name\":\"ZX81\",\"score\":270,\"blocks\":12,\"time_ms\":65001"), std::string::npos)
         << json;
     EXPECT_NE(json.find("\"time_ms\":65000"), std::string::npos) << json;
+}
+
+TEST(ScoreServer, KilledUnderLoadItStillHoldsEveryRowItAcknowledged) {
+    std::vector<long long> acknowledged[4];
+    {
+        Server server("1000000");
+        ASSERT_GT(server.port, 0);
+        std::atomic<int> count{0};
+        std::vector<std::thread> clients;
+        for (int c = 0; c < 4; ++c)
+            clients.emplace_back([&, c] {
+                for (uint32_t game = 1; game <= 3000; ++game) {  // each game a time of its own
+                    uint32_t timeMs = 100000 * (c + 1) + game;
+                    Answer answer = exchange(server.port, {post(gameRow("LOAD", timeMs))}, 2);
+                    if (answer.status == 0) return;  // the server is gone
+                    if (answer.body == "dataok") acknowledged[c].push_back(timeMs), ++count;
+                }
+            });
+        EXPECT_TRUE(waitFor([&] { return count >= 300; }, 60000));
+        server.run.stop(SIGKILL);
+        for (std::thread& client : clients) client.join();
+    }
+    auto kept = stored("SELECT time_ms FROM scores");
+    std::set<long long> found(kept.begin(), kept.end());
+    size_t rows = 0, missing = 0;
+    for (auto& list : acknowledged)
+        for (long long timeMs : list) ++rows, missing += !found.count(timeMs);
+    std::printf("%zu rows acknowledged before the kill, %zu of them missing, %zu stored\n", rows, missing, kept.size());
+    EXPECT_EQ(missing, 0u);
+    Server again;
+    ASSERT_GT(again.port, 0);
+    EXPECT_EQ(exchange(again.port, {post(gameRow("AFTER"))}).body, "dataok") << "the database survived whole";
+}
+
+TEST(ScoreServer, AFloodOfSlowAndSilentConnectionsLeavesRoomForAGame) {
+    Server server;
+    ASSERT_GT(server.port, 0);
+    std::vector<int> flood;
+    for (int i = 0; i < 150; ++i) {
+        flood.push_back(connectFrom("127.0.0.2", server.port));
+        send(flood.back(), "POST /score.php?mode=1 HTTP/1.1\r\n", 33, MSG_NOSIGNAL);  // and never more
+        flood.push_back(connectFrom("127.0.0.3", server.port));  // never a byte
+    }
+    EXPECT_EQ(exchange(server.port, {post(gameRow())}, 3).body, "dataok") << "within the game's wait";
+    // However steadily a client trickles its header, its time runs out.
+    int trickler = connectFrom("127.0.0.4", server.port), sent = 0;
+    for (pollfd hangUp{trickler, POLLIN, 0}; sent < 100 && poll(&hangUp, 1, 100) == 0; ++sent)
+        send(trickler, "X", 1, MSG_NOSIGNAL);
+    EXPECT_LT(sent, 100) << "still read after 10 s";
+    for (int sock : flood) close(sock);
+    close(trickler);
 }
 
 TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
