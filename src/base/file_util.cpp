@@ -7,6 +7,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+// The rename lives in the directory: until that reaches the disk, a power
+// loss could bring back the old file (whole, but without the new save).
+void syncDirectoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+}  // namespace
+
 bool writeFileAtomically(const char* path, const void* data, size_t size) {
     std::string temporary = std::string(path) + ".tmp";
     FILE* file = std::fopen(temporary.c_str(), "wb");
@@ -19,6 +32,7 @@ bool writeFileAtomically(const char* path, const void* data, size_t size) {
         std::remove(temporary.c_str());
         return false;
     }
+    syncDirectoryOf(path);
     return true;
 }
 
