@@ -12,7 +12,7 @@ struct ServerSettings {
     double submitsPerSecond = 5;    // per client address, after a burst of twice that
     int speakSeconds = 1;           // how long a new connection may stay silent
     int timeoutSeconds = 5;         // for the whole request and its answer
-    int perAddress = 8;             // connections of one client address served at once
+    int perAddress = 4;             // connections of one client address served at once
     int leaderRows = 10;
 };
 
