@@ -26,10 +26,12 @@ bool parseListen(std::string text, ServerSettings& settings) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: quadrune-score-server [--listen ADDRESS:PORT] [--database FILE] [--rate N]\n"
+                 "usage: quadrune-score-server [--listen ADDRESS:PORT] [--database FILE] [--rate N] [--per-address N]\n"
                  "  --listen    where to accept connections (127.0.0.1:8080); port 0 picks a free one\n"
                  "  --database  the SQLite file, created if missing (scores.sqlite3)\n"
                  "  --rate      uploads a second allowed per client address, bursts of twice that (5)\n"
+                 "  --per-address  connections of one client address served at once (4); behind a\n"
+                 "              reverse proxy every connection has its address, so allow 16\n"
                  "Prints \"listening on ADDRESS:PORT\" once it accepts connections.\n");
     return 2;
 }
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
         std::string option = argv[i];
         if (option == "--listen" && parseListen(argv[i + 1], settings)) continue;
         if (option == "--database") { database = argv[i + 1]; continue; }
+        if (option == "--per-address" && (settings.perAddress = std::atoi(argv[i + 1])) > 0) continue;
         settings.submitsPerSecond = std::atof(argv[i + 1]);
         if (option != "--rate" || settings.submitsPerSecond <= 0) return usage();
     }

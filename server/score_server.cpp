@@ -1,6 +1,9 @@
 #include "score_server.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <httplib.h>
 
@@ -10,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "connection_limits.h"
 #include "leaderboard_page.h"
 #include "rate_limiter.h"
 
@@ -76,6 +80,56 @@ private:
     bool stopping_ = false;
 };
 
+// httplib's own connection loop bounds each read, not the whole request; this
+// one bounds the whole exchange and how many connections an address holds.
+class BoundedServer : public httplib::Server {
+public:
+    explicit BoundedServer(const ServerSettings& settings) : settings_(settings), slots_(settings.perAddress) {}
+    // The library listens with a backlog of 5: a burst of connections beyond
+    // that loses SYNs, and the game's connect would wait a second per retry.
+    void widenBacklog() { ::listen(svr_sock_, 1024); }
+
+private:
+    bool process_and_close_socket(socket_t sock) override {
+        std::string ip;
+        int port = 0;
+        bool served = false;
+        if (peerOf(sock, ip, port) && slots_.take(ip)) {
+            served = serve(sock, ip, port);
+            slots_.give(ip);
+        } else {
+            refuseUnread(sock);
+        }
+        shutdown(sock, SHUT_RDWR);
+        close(sock);
+        return served;
+    }
+
+    // One request: it must begin within speakSeconds, and it and its answer
+    // must pass within timeoutSeconds, however the bytes trickle.
+    bool serve(socket_t sock, const std::string& ip, int port) {
+        using Clock = BoundedStream::Clock;
+        if (!readableBy(sock, Clock::now() + std::chrono::seconds(settings_.speakSeconds)) ||
+            svr_sock_ == INVALID_SOCKET)
+            return false;
+        BoundedStream stream(sock, Clock::now() + std::chrono::seconds(settings_.timeoutSeconds), ip, port);
+        bool closed = false;
+        return process_request(stream, true, closed, nullptr);
+    }
+
+    // Never waits: an address over its share gets what fits in the socket buffer.
+    static void refuseUnread(socket_t sock) {
+        static const char kBusy[] =
+            "HTTP/1.1 503 Service Unavailable\r\nConnection: close\r\nContent-Type: text/plain; charset=utf-8\r\n"
+            "Content-Length: 23\r\n\r\nserver busy, try again\n";
+        ssize_t sent = send(sock, kBusy, sizeof kBusy - 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+        (void)sent;
+    }
+
+    const ServerSettings& settings_;
+    AddressSlots slots_;
+};
+
 void plain(httplib::Response& res, int status, const std::string& line) {
     res.status = status;
     res.set_content(line + "\n", "text/plain; charset=utf-8");
@@ -94,10 +148,10 @@ struct ScoreServer::Impl {
     ScoreStore& store;
     ServerSettings settings;
     RateLimiter limiter;
-    httplib::Server http;
+    BoundedServer http;
 
     Impl(ScoreStore& s, const ServerSettings& set)
-        : store(s), settings(set), limiter(set.submitsPerSecond, 2 * set.submitsPerSecond) {}
+        : store(s), settings(set), limiter(set.submitsPerSecond, 2 * set.submitsPerSecond), http(settings) {}
 
     // Runs on the headers alone, before any body is read.
     Outcome screen(const httplib::Request& req, httplib::Response& res) {
@@ -130,18 +184,15 @@ struct ScoreServer::Impl {
         http.new_task_queue = [this] { return new CappedQueue(settings.threads, settings.queued); };
         // Reuse the address so a restart binds while old connections linger in
         // TIME_WAIT, but not the port: a second live server must fail to start.
-        http.set_socket_options([](socket_t sock) {
+        http.set_socket_options([this](socket_t sock) {
             int yes = 1;
             setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+            // A connection that sends nothing waits in the kernel, not on a thread.
+            setsockopt(sock, IPPROTO_TCP, TCP_DEFER_ACCEPT, &settings.speakSeconds, sizeof settings.speakSeconds);
         });
+        // One request a connection (BoundedServer): an idle keep-alive would hold
+        // a thread, and closing is the only way to drop a refused body unread.
         http.set_payload_max_length(kUploadCapBytes);
-        http.set_read_timeout(settings.timeoutSeconds, 0);
-        http.set_write_timeout(settings.timeoutSeconds, 0);
-        // One request a connection: an idle keep-alive would hold a thread, and
-        // closing is the only way to drop a refused body unread.
-        http.set_keep_alive_max_count(1);
-        // How long a new connection may stay silent: the game sends at once.
-        http.set_keep_alive_timeout(1);
         http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
             return screen(req, res);
         });
@@ -173,8 +224,10 @@ ScoreServer::~ScoreServer() = default;
 
 int ScoreServer::bind() {
     const ServerSettings& s = impl_->settings;
-    if (s.port == 0) return impl_->http.bind_to_any_port(s.address);
-    return impl_->http.bind_to_port(s.address, s.port) ? s.port : -1;
+    int port = s.port == 0 ? impl_->http.bind_to_any_port(s.address)
+                           : impl_->http.bind_to_port(s.address, s.port) ? s.port : -1;
+    if (port > 0) impl_->http.widenBacklog();
+    return port;
 }
 
 void ScoreServer::run() { impl_->http.listen_after_bind(); }

@@ -10,7 +10,9 @@ struct ServerSettings {
     int threads = 16;               // connections served at once
     int queued = 64;                // accepted connections that may wait for a thread
     double submitsPerSecond = 5;    // per client address, after a burst of twice that
-    int timeoutSeconds = 5;         // for each read and each write
+    int speakSeconds = 1;           // how long a new connection may stay silent
+    int timeoutSeconds = 5;         // for the whole request and its answer
+    int perAddress = 4;             // connections of one client address served at once
     int leaderRows = 10;
 };
 

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -178,13 +181,20 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
     EXPECT_GT(loudest, 1000) << "the menu music reached the audio device";
 }
 
-TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscores) {
-    ProgramRun game(kDummySound);
-    ASSERT_NO_FATAL_FAILURE(reachMenu(game));
-    ASSERT_TRUE(window.close());
-    EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
-    EXPECT_EQ(readFileBytes("highscore.dat").size(), 9608u);
-    EXPECT_FALSE(fileExists("config.dat"));
+TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscoresUnlessTheDiskIsFull) {
+    const std::vector<unsigned char> old(9608, 0x33);  // unmarked: a save replaces it with the defaults
+    signal(SIGXFSZ, SIG_IGN);  // inherited: a write over the limit fails instead of killing the game
+    for (const char* limit : {"--fsize=unlimited", "--fsize=9000"}) {
+        writeFileBytes("highscore.dat", old);
+        ProgramRun game({"/usr/bin/prlimit", limit, QUADRUNE_BINARY}, kDummySound);
+        ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+        ASSERT_TRUE(window.close());
+        EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
+        auto saved = readFileBytes("highscore.dat");
+        EXPECT_EQ(saved.size(), 9608u) << limit;
+        EXPECT_EQ(saved == old, limit[8] == '9') << limit;
+        EXPECT_FALSE(fileExists("config.dat") || fileExists("highscore.dat.tmp")) << limit;
+    }
 }
 
 TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
@@ -198,11 +208,24 @@ TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
     EXPECT_FALSE(fileExists("config.dat"));
 }
 
-TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessage) {
+// Stored files that are no files (or too big) neither hang nor crash the start.
+TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessageWhateverTheStoredFiles) {
     linkGameData();
-    ProgramRun game(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
-    EXPECT_EQ(game.waitForExit(20000), 2);
-    EXPECT_EQ(game.out(), "\nInitializing Scene Variables..\n\nInitializing SDL..\nSetting SDL attribs..\n");
-    EXPECT_NE(game.err().find("Couldn't set 640x480 GL video mode: "), std::string::npos) << game.err();
-    EXPECT_FALSE(fileExists("config.dat"));
+    const std::pair<const char*, void (*)(const char*)> kinds[] = {
+        {"missing", [](const char*) {}},
+        {"a directory", [](const char* p) { mkdir(p, 0755); }},
+        {"a FIFO", [](const char* p) { mkfifo(p, 0644); }},
+        {"unopenable", [](const char* p) { symlink(p, p); }},
+        {"huge", [](const char* p) { writeFileBytes(p, {'Y'}), truncate(p, 1L << 34); }},
+    };
+    for (const char* name : {"config.dat", "highscore.dat"})
+        for (auto [what, make] : kinds) {
+            make(name);
+            ProgramRun game(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+            EXPECT_EQ(game.waitForExit(20000), 2) << name << " " << what;
+            EXPECT_EQ(game.out(), "\nInitializing Scene Variables..\n\nInitializing SDL..\nSetting SDL attribs..\n") << name << " " << what;
+            EXPECT_NE(game.err().find("Couldn't set 640x480 GL video mode: "), std::string::npos) << game.err();
+            EXPECT_TRUE(name[0] == 'c' || !fileExists("config.dat")) << what;
+            std::filesystem::remove(name);
+        }
 }

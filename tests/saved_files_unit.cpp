@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "base/config_file.h"
 #include "base/game_state.h"
@@ -71,16 +73,31 @@ TEST(ConfigFile, AFailedSaveKeepsTheOldFile) {
     ASSERT_EQ(mkdir("config.dat.tmp", 0700), 0);  // the temporary file cannot be made
     saveConfig();
     EXPECT_EQ(readFileBytes("config.dat"), markedConfig());
-    rmdir("config.dat.tmp");
-    // A full disk: the write stops after 40 bytes.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{40, RLIM_INFINITY}, saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    saveConfig();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(readFileBytes("config.dat"), markedConfig());
-    EXPECT_FALSE(fileExists("config.dat.tmp"));
+    rmdir("config.dat.tmp");  // a full disk: see the player's tests
+}
+
+TEST(SavedFiles, AKillDuringRepeatedSavesLeavesTheOldOrTheNewFileWhole) {
+    std::minstd_rand random(std::random_device{}());
+    int rounds = 40, duringSave = 0;
+    for (int round = 0; round < rounds; ++round) {
+        pid_t saver = fork();
+        for (int version = 1; saver == 0 && version < 100000; ++version) {  // each byte holds the version
+            std::memset(&gameState.highscores, version, sizeof gameState.highscores);
+            std::memset(&gameState.config, version, sizeof gameState.config);
+            saveHighscores(), saveConfig();
+        }
+        if (saver == 0) _exit(0);
+        ASSERT_TRUE(waitFor([] { return fileExists("config.dat"); }, 5000));
+        usleep(random() % 5000);  // the fault: a kill at a random moment
+        kill(saver, SIGKILL), waitpid(saver, nullptr, 0);
+        duringSave += fileExists("highscore.dat.tmp") || fileExists("config.dat.tmp");
+        for (auto [name, size] : {std::pair{"highscore.dat", 9608}, {"config.dat", 80}}) {
+            Bytes bytes = readFileBytes(name);
+            EXPECT_EQ(std::count(bytes.begin(), bytes.end(), bytes.at(0)), size) << name << " is torn or cut";
+        }
+    }
+    std::printf("%d kills, %d of them during a save\n", rounds, duringSave);
+    EXPECT_GT(duringSave, 0) << "no kill hit a save";
 }
 
 namespace {

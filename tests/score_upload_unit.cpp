@@ -110,7 +110,4 @@ TEST_F(ScoreUpload, MisbehavingServersFailWithinTheTimeLimit) {
     LoopbackServer standing({silent});
     EXPECT_EQ(submitScore("127.0.0.1", standing.port()), 1);
     EXPECT_EQ(waits, static_cast<int>(kResponseWaitLimitMs / 50));
-    ResponseScanner scanner;
-    for (int i = 0; i < 2000; ++i) scanner.append(std::string(2048, 'x').data(), 2048);
-    EXPECT_LE(scanner.keptBytes(), 5u) << "a chatty server costs no memory";
 }

@@ -4,9 +4,14 @@
 N client processes send uploads for a bounded time, each on its own
 connection as the game does: four valid games (every one different) to one
 invalid row. Prints submissions per second, p50 and p99 latency, and checks
-that every acknowledged row is in the SQLite file afterwards.
-Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds]"""
-import multiprocessing, os, socket, sqlite3, struct, subprocess, sys, tempfile, time
+that every acknowledged row is in the SQLite file afterwards. Each client
+sends from a loopback address of its own, as players do from theirs. With a
+flood size F, F slow connections (a header begun, never ended) and F silent
+ones from two other addresses are kept open all the while.
+Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds] [flood]"""
+import multiprocessing, os, select, socket, sqlite3, struct, subprocess, sys, tempfile, threading, time
+
+SLOW, SILENT = ("127.0.1.1", b"POST /score.php?mode=1 HTTP/1.1\r\n"), ("127.0.1.2", b"")
 
 HEADER = ("POST /score.php?mode={} HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\n")
@@ -23,8 +28,8 @@ def game_row(client, n):
     return bytes(row)
 
 
-def submit(port, mode, row):
-    with socket.create_connection(("127.0.0.1", port), timeout=5) as conn:
+def submit(port, mode, row, source):
+    with socket.create_connection(("127.0.0.1", port), timeout=5, source_address=(source, 0)) as conn:
         conn.sendall(HEADER.format(mode).encode() + b"data=" + row + b"0120")
         answer = b""
         while chunk := conn.recv(4096):
@@ -42,7 +47,10 @@ def client(args):
         mode = 1 + n % 4
         row = game_row(number, n) if valid else b"\x01" * 120
         start = time.perf_counter()
-        answer = submit(port, mode, row)
+        try:
+            answer = submit(port, mode, row, f"127.0.0.{2 + number}")
+        except OSError:
+            answer = b""
         latencies.append(time.perf_counter() - start)
         if valid and answer.endswith(b"\r\n\r\ndataok"):
             acked.append((mode, row))
@@ -51,10 +59,28 @@ def client(args):
     return acked, latencies, refused, n
 
 
+def flood(port, size, until):
+    """Keeps size slow and size silent connections open, reopening those the server ends."""
+    def opened(kind):
+        conn = socket.create_connection(("127.0.0.1", port), source_address=(kind[0], 0))
+        conn.sendall(kind[1])
+        return conn, kind
+    conns = [opened(kind) for _ in range(size) for kind in (SLOW, SILENT)]
+    while time.monotonic() < until:
+        ended, _, _ = select.select([c for c, _ in conns], [], [], 0.1)
+        for i, (conn, kind) in enumerate(conns):
+            if conn in ended:
+                conn.close()
+                conns[i] = opened(kind)
+    for conn, _ in conns:
+        conn.close()
+
+
 def main():
     binary = sys.argv[1]
     clients = int(sys.argv[2]) if len(sys.argv) > 2 else 8
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10
+    flood_size = int(sys.argv[4]) if len(sys.argv) > 4 else 0
     with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
         database = os.path.join(work, "scores.sqlite3")
         server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
@@ -62,9 +88,12 @@ def main():
         try:
             port = int(server.stdout.readline().rsplit(":", 1)[1])
             began = time.monotonic()
+            flooder = threading.Thread(target=flood, args=(port, flood_size, began + seconds + 1))
+            flooder.start()
             with multiprocessing.Pool(clients) as pool:
                 results = pool.map(client, [(port, c, seconds) for c in range(clients)])
             wall = time.monotonic() - began
+            flooder.join()
         finally:
             server.terminate()
             server.wait(10)
@@ -74,7 +103,7 @@ def main():
         stored = set(sqlite3.connect(database).execute("SELECT mode, image FROM scores"))
     missing = sum(1 for mode, row in acked if (mode, row) not in stored)
     pct = lambda p: latencies[min(len(latencies) - 1, int(p * len(latencies)))] * 1000
-    print(f"{clients} clients, {wall:.1f} s: {sent / wall:.0f} submissions/s "
+    print(f"{clients} clients, flood {flood_size} + {flood_size}, {wall:.1f} s: {sent / wall:.0f} submissions/s "
           f"({len(acked) / wall:.0f} valid acknowledged/s, {sum(r[2] for r in results)} invalid refused)")
     print(f"latency p50 {pct(0.50):.2f} ms, p99 {pct(0.99):.2f} ms")
     print(f"acknowledged rows {len(acked)}, in the database {len(acked) - missing}, missing {missing}")

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, through sudo when not root.
-# Usage: tools/install_deps.sh [build|test|tools]
+# Usage: tools/install_deps.sh [build|test|fuzz|tools]
+# fuzz: clang and its libFuzzer runtime for tools/run_fuzzers.sh.
 # tools: what the asset generator, the screenshots and the measurements need.
 set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
   libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
   libbenchmark-dev libcpp-httplib-dev libsqlite3-dev)
 test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian desktop-file-utils appstream)
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 tool_packages=(imagemagick sox xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
 packages=("${build_packages[@]}")
 case "${1:-build}" in
   test) packages+=("${test_packages[@]}") ;;
-  tools) packages+=("${test_packages[@]}" "${tool_packages[@]}") ;;
+  fuzz) packages+=("${fuzz_packages[@]}") ;;
+  tools) packages+=("${test_packages[@]}" "${fuzz_packages[@]}" "${tool_packages[@]}") ;;
 esac
 
 missing=()

@@ -1,6 +1,5 @@
 #include "base/config_file.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/file_util.h"
@@ -20,12 +19,8 @@ const char* gameModeName(int32_t mode) {
 
 void loadConfig() {
     unsigned char buffer[sizeof(ConfigRecord)] = {};
-    FILE* file = std::fopen(kConfigFileName, "rb");
-    if (!file) return;
     // A short file leaves the rest zero, so its marker byte cannot read 'Y'.
-    size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    (void)got;
-    std::fclose(file);
+    if (readStoredFile(kConfigFileName, buffer, sizeof buffer) < 0) return;
     std::memcpy(&gameState.config, buffer, sizeof buffer);
 }
 

@@ -15,23 +15,9 @@
 
 namespace {
 constexpr int kPixelBytes = 4;
-
-[[noreturn]] void failLoad(const char* format, const char* path) {
-    std::printf(format, path);
-    std::exit(12);
-}
-
-[[noreturn]] void failLoad(const char* message) {
-    std::fputs(message, stdout);
-    std::exit(12);
-}
-
-void checkSignature(std::FILE* file, const char* path) {
-    png_byte header[8] = {};
-    size_t got = std::fread(header, 1, sizeof header, file);
-    // A file shorter than the signature cannot be a picture.
-    if (got < 4 || png_sig_cmp(header, 0, 4) != 0) failLoad("not png type %s", path);
-}
+// Far beyond any picture of the game's; it keeps a damaged header from
+// asking for gigabytes.
+constexpr png_uint_32 kMaxSide = 8192;
 
 // Whatever the file holds (palette, grey, 16-bit, interlaced, with or
 // without alpha), have libpng hand over 8-bit RGBA rows.
@@ -54,20 +40,27 @@ uint8_t* allocatePixels(uint32_t width, uint32_t height) {
     return static_cast<uint8_t*>(std::malloc(bytes));
 }
 
-// libpng reports decode errors by jumping back here; every object touched
-// after setjmp is a plain pointer, so nothing is left half destroyed.
-void decodeFile(PngImage& image, std::FILE* file, const char* path) {
+// libpng reports decode errors by jumping back into the setjmp below; every
+// object touched after it is a plain pointer, so all of them can be freed.
+PngFailure decodeData(PngImage& image, std::FILE* file) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) failLoad("error while reading png_structp");
+    if (!png) return PngFailure::NoReadStruct;
     png_infop info = png_create_info_struct(png);
     png_infop endInfo = info ? png_create_info_struct(png) : nullptr;
     if (!info || !endInfo) {
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        failLoad("error while reading info_struct");
+        return PngFailure::NoInfoStruct;
     }
     png_bytep* volatile rows = nullptr;
-    if (setjmp(png_jmpbuf(png))) failLoad("Error while loading '%s'\n", path);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, &endInfo);
+        std::free(rows);
+        std::free(image.pixels);
+        image.pixels = nullptr;
+        return PngFailure::Damaged;
+    }
 
+    png_set_user_limits(png, kMaxSide, kMaxSide);
     png_init_io(png, file);
     png_set_sig_bytes(png, 8);
     png_read_info(png, info);
@@ -89,18 +82,41 @@ void decodeFile(PngImage& image, std::FILE* file, const char* path) {
     png_read_end(png, endInfo);
     png_destroy_read_struct(&png, &info, &endInfo);
     std::free(rows);
+    return PngFailure::None;
+}
+
+[[noreturn]] void failLoad(PngFailure failure, const char* path) {
+    switch (failure) {
+        case PngFailure::NotPng: std::printf("not png type %s", path); break;
+        case PngFailure::NoReadStruct: std::fputs("error while reading png_structp", stdout); break;
+        case PngFailure::NoInfoStruct: std::fputs("error while reading info_struct", stdout); break;
+        default: std::printf("Error while loading '%s'\n", path); break;
+    }
+    std::exit(12);
 }
 }  // namespace
 
-void loadPng(PngImage& image, const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+PngFailure decodePng(PngImage& image, std::FILE* file) {
     // The record only ever holds the last picture decoded.
     std::free(image.pixels);
     image.pixels = nullptr;
-    if (!file) failLoad("Error while loading '%s'\n", path);
-    checkSignature(file, path);
-    decodeFile(image, file, path);
+    png_byte header[8] = {};
+    size_t got = std::fread(header, 1, sizeof header, file);
+    // A file shorter than the signature cannot be a picture.
+    if (got < 4 || png_sig_cmp(header, 0, 4) != 0) return PngFailure::NotPng;
+    return decodeData(image, file);
+}
+
+void loadPng(PngImage& image, const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::free(image.pixels);
+        image.pixels = nullptr;
+        failLoad(PngFailure::Unopened, path);
+    }
+    PngFailure failure = decodePng(image, file);
     std::fclose(file);
+    if (failure != PngFailure::None) failLoad(failure, path);
 }
 
 void createTexture(PngImage& image, uint32_t* name) {

@@ -1,6 +1,5 @@
 #include "scores/highscore_table.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/file_util.h"
@@ -74,13 +73,7 @@ void loadHighscores(HighscoreStore& store) {
     // Zero-filled, so a short file cannot leave a stale marker behind.
     static unsigned char buffer[sizeof(HighscoreStore)];
     std::memset(buffer, 0, sizeof buffer);
-    FILE* file = std::fopen(kHighscoreFileName, "rb");
-    if (file) {
-        size_t got = std::fread(buffer, 1, sizeof buffer, file);
-        (void)got;
-        std::fclose(file);
-        std::memcpy(&store, buffer, sizeof buffer);
-    }
+    if (readStoredFile(kHighscoreFileName, buffer, sizeof buffer) >= 0) std::memcpy(&store, buffer, sizeof buffer);
     if (store.initialisedMarker != 'Y') applyHighscoreDefaults(store);
 }
 

@@ -10,9 +10,9 @@
 #include "base/game_state.h"
 #include "base/platform.h"
 #include "render/text_render.h"
+#include "scores/response_scanner.h"
 
 namespace {
-constexpr char kAck[] = "dataok";
 constexpr int kBodyLength = 5 + static_cast<int>(sizeof(HighscoreEntry)) + 4;
 constexpr int kReceiveBufferSize = 2048;
 constexpr uint32_t kAnswerSettleMs = 200;
@@ -171,17 +171,6 @@ int runAttempt(const char* host, int port, AttemptEnd& end) {
     return 1;
 }
 }  // namespace
-
-void ResponseScanner::append(const char* data, size_t size) {
-    if (found_) return;
-    kept_.append(data, size);
-    if (kept_.find(kAck) != std::string::npos) {
-        found_ = true;
-    } else {
-        size_t keep = sizeof kAck - 2;  // a word split at the end needs at most this much
-        if (kept_.size() > keep) kept_.erase(0, kept_.size() - keep);
-    }
-}
 
 std::string scoreRequestHeader(int mode, const char* domain) {
     // Modes without a table of their own are sent as mode 4.

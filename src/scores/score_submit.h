@@ -14,19 +14,6 @@ std::string scoreRequestHeader(int mode, const char* domain);
 // The record sent for the game that has just ended.
 HighscoreEntry scoreRecord();
 
-// Looks for the server's "dataok" across packets while keeping only the few
-// bytes a split word needs, so a chatty server cannot grow the text.
-class ResponseScanner {
-public:
-    void append(const char* data, size_t size);
-    bool found() const { return found_; }
-    size_t keptBytes() const { return kept_.size(); }
-
-private:
-    std::string kept_;
-    bool found_ = false;
-};
-
 // The whole wait for the answer is bounded, so a silent server cannot
 // freeze the game.
 constexpr uint32_t kResponseWaitLimitMs = 3000;

@@ -104,16 +104,23 @@ void LoopbackServer::serve() {
     }
 }
 
-Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds) {
+int connectFrom(const char* source, int port) {
     int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in from{AF_INET, 0, {}, {}}, to{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    inet_pton(AF_INET, source, &from.sin_addr);
+    if (bind(sock, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+        connect(sock, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
+        return sock;
+    close(sock);
+    return -1;
+}
+
+Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds) {
+    int sock = connectFrom("127.0.0.1", port);
     timeval timeout{waitSeconds, 0};
     setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(uint16_t(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     std::string reply;
-    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    if (sock >= 0) {
         for (const std::string& piece : pieces) send(sock, piece.data(), piece.size(), MSG_NOSIGNAL);
         char buffer[4096];
         for (ssize_t got; reply.size() < (1 << 20) && (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)

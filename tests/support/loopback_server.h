@@ -19,6 +19,8 @@ struct Answer {
     int status = 0;
     std::string body;
 };
+// A connection to a loopback port from a loopback address of the caller's choice; -1 if refused.
+int connectFrom(const char* source, int port);
 // One request to a loopback port on its own connection, sent in pieces;
 // the answer is read until the server closes.
 Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds = 5);
