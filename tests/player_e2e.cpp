@@ -215,8 +215,8 @@ TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessageWhateverTheSto
         {"missing", [](const char*) {}},
         {"a directory", [](const char* p) { mkdir(p, 0755); }},
         {"a FIFO", [](const char* p) { mkfifo(p, 0644); }},
-        {"unopenable", [](const char* p) { symlink(p, p); }},
-        {"huge", [](const char* p) { writeFileBytes(p, {'Y'}), truncate(p, 1L << 34); }},
+        {"unopenable", [](const char* p) { EXPECT_EQ(symlink(p, p), 0); }},
+        {"huge", [](const char* p) { writeFileBytes(p, {'Y'}); EXPECT_EQ(truncate(p, 1L << 34), 0); }},
     };
     for (const char* name : {"config.dat", "highscore.dat"})
         for (auto [what, make] : kinds) {
