@@ -1,11 +1,19 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <functional>
+#include <vector>
+
 #include "base/game_state.h"
 #include "board_setup.h"
 #include "game/board_drawing.h"
 #include "gl_fixture.h"
+#include "menu/menu_screen.h"
 #include "render/scene.h"
+#include "render/text_render.h"
+#include "scores/highscore_screen.h"
+#include "scripted_seams.h"
+#include "test_support.h"
 
 // What the board puts on a real GL back buffer, through the game's camera.
 namespace {
@@ -65,4 +73,40 @@ TEST_F(BoardDrawing, BlocksShowTheirKindsPicturesWhereTheirMovesHaveTakenThem) {
     EXPECT_TRUE(near(atCell(2, 4), kKinds[2], 40));
     EXPECT_TRUE(near(atCell(2, 3), {0, 0, 0})) << "a finished fall has left its old cell";
     EXPECT_TRUE(near(atCell(2.5f, 1, 0.4f), kKinds[1], 40)) << "halfway, the block moving right passes in front";
+}
+
+// Every screen over the menu's backdrop, with the game's own pictures, as it
+// stands when its buffers are swapped.
+TEST_F(GlFixture, MenuScreensShowNoWhiteFrame) {
+    linkGameData();
+    loadScene(gameState, 640, 480);
+    buildFontLists();
+    struct Screen {
+        const char* name;
+        std::function<void()> draw;
+    } screens[] = {
+        {"main", [] { gameState.menuPage = MainMenuPage, runMenuFrame(); }},
+        {"options", [] { gameState.menuPage = OptionsPage, runMenuFrame(); }},
+        {"highscores", [] { showHighscores(FreePlay, 0); }},
+    };
+    for (const Screen& screen : screens) {
+        ScriptedPlatform script;
+        script.push(SDL_KEYDOWN, SDLK_n);  // one pass; any key closes the highscores
+        std::vector<uint8_t> frame(640 * 480 * 3);
+        script.onSwap = [&] {
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
+        };
+        screen.draw();
+        ASSERT_EQ(script.swaps, 1) << screen.name;
+        int white = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                if (x != 0 && x != 639 && y != 0 && y != 479) continue;
+                const uint8_t* p = &frame[3 * (640 * y + x)];
+                white += near({p[0], p[1], p[2]}, {255, 255, 255}, 60);
+            }
+        EXPECT_EQ(white, 0) << screen.name << ": white pixels on the window's edges";
+    }
 }
