@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,4 +97,20 @@ TEST(Sound, MixingSaturatesInsteadOfWrapping) {
     std::vector<int16_t> clamped(6);
     saturateFrames(sums.data(), clamped.data(), 3);
     EXPECT_EQ(clamped, (std::vector<int16_t>{32767, -32768, 32767, -32768, 32767, -32768}));
+}
+
+// With -1 dBFS left on every file, music and a boom together stay clear of
+// the mixer's clamp.
+TEST(Sound, EveryGameSoundDecodesWithHeadroom) {
+    const int limit = int(32768 * std::pow(10.0, -1.0 / 20));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUADRUNE_SOURCE_DIR "/data/audio")) {
+        std::vector<int16_t> frames;
+        ASSERT_EQ(decodeSoundFile(entry.path().c_str(), 44100, frames), SoundOk) << entry.path();
+        int peak = 0;
+        for (int16_t s : frames) peak = std::max(peak, std::abs(int(s)));
+        EXPECT_LE(peak, limit) << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 5);
 }

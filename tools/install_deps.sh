@@ -7,7 +7,7 @@ build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev
   libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
   libbenchmark-dev libcpp-httplib-dev libsqlite3-dev)
 test_packages=(xvfb xauth libgl1-mesa-dri chromium)
-tool_packages=(imagemagick sox xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
+tool_packages=(imagemagick sox libsox-fmt-mp3 sndfile-programs xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
 packages=("${build_packages[@]}")
 case "${1:-build}" in
   test) packages+=("${test_packages[@]}") ;;
