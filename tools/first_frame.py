@@ -6,8 +6,9 @@
 Polls the X server every 5 ms for a top-level window of that name whose
 pixels at (60..180, 80..120) are red: the play item's corner in the game's
 menu, all of the empty window's red clear. Prints one line,
-"MILLISECONDS WINDOW PID PEAK_KB", where PEAK_KB is the program's VmHWM at
-that moment. Then ends the program (SIGTERM, at most 5 s for it to quit),
+"MILLISECONDS WINDOW PID PEAK_KB CPU_MS": the program's VmHWM at that moment
+and the processor time all its threads have had, which other work on the
+machine changes far less than the time on the clock. Then ends the program (SIGTERM, at most 5 s for it to quit),
 unless --keep is given. Everything runs inside the polling process, so
 launching and finding the window cost the program nothing."""
 import ctypes
@@ -75,6 +76,14 @@ def peak_kb(pid):
         return next(int(line.split()[1]) for line in status if line.startswith("VmHWM"))
 
 
+def cpu_ms(pid):
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
+            total += int(stat.read().split()[0])  # nanoseconds on a processor
+    return total / 1e6
+
+
 def end(program):
     program.send_signal(signal.SIGTERM)
     try:
@@ -105,7 +114,8 @@ def main():
         window = window or find_window(x11, display, name)
         if window and shows_red(x11, display, window):
             shown = time.monotonic()
-            print("%.1f %d %d %d" % (1000 * (shown - start), window, program.pid, peak_kb(program.pid)), flush=True)
+            print("%.1f %d %d %d %.1f" % (1000 * (shown - start), window, program.pid, peak_kb(program.pid),
+                                          cpu_ms(program.pid)), flush=True)
             if not keep:
                 end(program)
             return

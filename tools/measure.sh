@@ -7,7 +7,8 @@
 #    polled from the X server every 5 ms (tools/first_frame.py), MEASURE_STARTS
 #    times (5); in turn with the same for the empty window of
 #    tools/empty_window.cpp, the floor that any SDL/OpenGL program pays;
-#  - peak resident memory at the first frame: VmHWM of both at that moment;
+#  - peak resident memory at the first frame: VmHWM of both at that moment,
+#    and the processor time all their threads had used by then;
 #  - frame period in a game: the main thread's sleep calls, timestamped by
 #    strace; one sleep per pass of the main loop, so the gaps between them
 #    are the frame periods;
@@ -38,7 +39,7 @@ first_frame() { (cd "$work" && "$py" "$top/tools/first_frame.py" "$@"); }
 now() { date +%s.%N; }
 key() { xdotool keydown "$1"; sleep 0.12; xdotool keyup "$1"; sleep 0.1; }
 
-# Start-up, the floor and the game in turn: "ms window pid peak_kB" each.
+# Start-up, the floor and the game in turn: "ms window pid peak_kB cpu_ms" each.
 for _ in $(seq "$starts"); do
   echo "floor $(first_frame "Quadrune empty window" "$floor")"
   echo "game $(first_frame "$game_name" "$binary")"
@@ -99,16 +100,16 @@ sleeps, starts, menu_cpu, game_cpu, peak_kb, seconds = sys.argv[1:]
 runs = {"floor": [], "game": []}
 for line in open(starts):
     words = line.split()
-    if len(words) == 5:
-        runs[words[0]].append((float(words[1]), int(words[4]) / 1024))
+    if len(words) == 6:
+        runs[words[0]].append((float(words[1]), int(words[4]) / 1024, float(words[5])))
 for name, got in runs.items():
     if not got:
         sys.exit("the %s never showed its first frame" % name)
-def start_up(name):
-    times = [t for t, _ in runs[name]]
-    return "%.0f ms (%.0f–%.0f)" % (statistics.median(times), min(times), max(times))
+def median_range(name, column):
+    values = [run[column] for run in runs[name]]
+    return "%.0f ms (%.0f–%.0f)" % (statistics.median(values), min(values), max(values))
 def memory(name):
-    return "%.1f MiB" % statistics.median(m for _, m in runs[name])
+    return "%.1f MiB" % statistics.median(run[1] for run in runs[name])
 times = [float(line.split()[0]) for line in open(sleeps) if "nanosleep(" in line]
 periods = [1000 * (b - a) for a, b in zip(times, times[1:])]
 median = statistics.median(periods)
@@ -117,7 +118,9 @@ deviations = sorted(abs(p - 50) for p in periods)
 print("| Figure | Game | Empty window |")
 print("|---|---|---|")
 print("| Start to first frame, median of %d (fastest–slowest) | %s | %s |"
-      % (len(runs["game"]), start_up("game"), start_up("floor")))
+      % (len(runs["game"]), median_range("game", 0), median_range("floor", 0)))
+print("| Processor time to the first frame, all threads, median (least–most) | %s | %s |"
+      % (median_range("game", 2), median_range("floor", 2)))
 print("| Peak resident memory at the first frame (VmHWM), median | %s | %s |" % (memory("game"), memory("floor")))
 print("| Frame period in a game, median (%d frames) | %.1f ms | |" % (len(periods), median))
 print("| Frame period, worst deviation from 50 ms | %+.1f ms | |" % (worst - 50))
@@ -135,12 +138,14 @@ section=$(cat <<EOF
 
 Made by \`tools/measure.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores ($cpu_model), load average $load
 when it ended, Xvfb with Mesa's software renderer (llvmpipe), SDL's dummy sound driver. Start-up runs
-from the launch until the window's pixels, polled from the X server every 5 ms, show the menu; the empty
+from the launch until the window's pixels, polled from the X server every 5 ms, show the menu. The empty
 window (\`tools/empty_window.cpp\`: the same SDL 1.2 window and GL context, cleared to red) is timed the
-same way, in turn with the game, as the floor under it. The frame period is the gap between the main
-thread's sleep calls, as strace timestamps them; the loop sleeps once a pass, so a late frame is other
-work on the machine or a slow frame, never a spin. CPU is the whole process (llvmpipe's threads
-included) from \`/proc/<pid>/stat\`; memory is VmHWM from \`/proc/<pid>/status\`.
+same way, in turn with the game, as the floor under it. Processor time is what all threads of each had
+used by then (\`/proc/<pid>/task/*/schedstat\`), which other work on the machine moves less than the
+clock. The frame period is the gap between the main thread's sleep calls, as strace timestamps them; the
+loop sleeps once a pass, so a late frame is other work on the machine or a slow frame, never a spin. CPU
+is the whole process (llvmpipe's threads included) from \`/proc/<pid>/stat\`; memory is VmHWM from
+\`/proc/<pid>/status\`.
 
 <!-- measurements:begin -->
 $table
