@@ -5,7 +5,12 @@
 #include "board_setup.h"
 #include "game/board_drawing.h"
 #include "gl_fixture.h"
+#include "menu/menu_screen.h"
 #include "render/scene.h"
+#include "render/text_render.h"
+#include "scores/highscore_screen.h"
+#include "scripted_seams.h"
+#include "test_support.h"
 
 // What the board puts on a real GL back buffer, through the game's camera.
 namespace {
@@ -65,4 +70,30 @@ TEST_F(BoardDrawing, BlocksShowTheirKindsPicturesWhereTheirMovesHaveTakenThem) {
     EXPECT_TRUE(near(atCell(2, 4), kKinds[2], 40));
     EXPECT_TRUE(near(atCell(2, 3), {0, 0, 0})) << "a finished fall has left its old cell";
     EXPECT_TRUE(near(atCell(2.5f, 1, 0.4f), kKinds[1], 40)) << "halfway, the block moving right passes in front";
+}
+
+// Every screen over the menu's backdrop, with the game's own pictures, as it
+// stands when its buffers are swapped.
+TEST_F(GlFixture, MenuScreensShowNoWhiteFrame) {
+    linkGameData();
+    loadScene(gameState, 640, 480);
+    buildFontLists();
+    const std::pair<const char*, void (*)()> screens[] = {
+        {"main", [] { gameState.menuPage = MainMenuPage, runMenuFrame(); }},
+        {"options", [] { gameState.menuPage = OptionsPage, runMenuFrame(); }},
+        {"highscores", [] { showHighscores(FreePlay, 0); }},
+    };
+    for (auto [name, draw] : screens) {
+        ScriptedPlatform script;
+        script.push(SDL_KEYDOWN, SDLK_n);  // one pass; any key closes the highscores
+        int white = 0;
+        auto count = [&white](int x, int y) { white += near(pixelFromTop(x, y), {255, 255, 255}, 60); };
+        script.onSwap = [&] {
+            for (int x = 0; x < 640; ++x) count(x, 0), count(x, 479);
+            for (int y = 1; y < 479; ++y) count(0, y), count(639, y);
+        };
+        draw();
+        EXPECT_EQ(script.swaps, 1) << name;
+        EXPECT_EQ(white, 0) << name << ": white pixels on the window's edges";
+    }
 }

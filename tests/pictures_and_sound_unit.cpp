@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,22 @@ TEST(Pictures, EveryFailureNamesTheFileAndEndsWithCode12) {
     EXPECT_EQ(loadInChild("whole.png"), std::make_pair(0, std::string()));
 }
 
+// GLU rescales a picture whose sides are not powers of two before building
+// its mipmaps, which costs start-up time for nothing a player sees.
+TEST(Pictures, EveryGamePictureHasPowerOfTwoSides) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUADRUNE_SOURCE_DIR "/data/pics")) {
+        Bytes png = readFileBytes(entry.path());
+        ASSERT_GE(png.size(), 24u) << entry.path();
+        for (size_t at : {16, 20}) {  // width, then height, big-endian in the header chunk
+            uint32_t side = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+            EXPECT_TRUE(side > 0 && (side & (side - 1)) == 0) << entry.path() << " has a side of " << side;
+        }
+        ++files;
+    }
+    EXPECT_EQ(files, 21);
+}
+
 TEST(Sound, LoopsJoinWithoutAGapOrARepeatAtAnyRate) {
     std::vector<int16_t> ramp;
     for (int i = 0; i < 3001; ++i) ramp.insert(ramp.end(), {int16_t(i * 7 - 8000), int16_t(i * 7 - 7900)});
@@ -96,4 +113,20 @@ TEST(Sound, MixingSaturatesInsteadOfWrapping) {
     std::vector<int16_t> clamped(6);
     saturateFrames(sums.data(), clamped.data(), 3);
     EXPECT_EQ(clamped, (std::vector<int16_t>{32767, -32768, 32767, -32768, 32767, -32768}));
+}
+
+// With -1 dBFS left on every file, music and a boom together stay clear of
+// the mixer's clamp.
+TEST(Sound, EveryGameSoundDecodesWithHeadroom) {
+    const int limit = int(32768 * std::pow(10.0, -1.0 / 20));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUADRUNE_SOURCE_DIR "/data/audio")) {
+        std::vector<int16_t> frames;
+        ASSERT_EQ(decodeSoundFile(entry.path().c_str(), 44100, frames), SoundOk) << entry.path();
+        int peak = 0;
+        for (int16_t s : frames) peak = std::max(peak, std::abs(int(s)));
+        EXPECT_LE(peak, limit) << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 5);
 }

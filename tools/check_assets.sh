@@ -17,5 +17,5 @@ for made in "$scratch"/pics/* "$scratch"/audio/* "$scratch"/icons/*; do
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "all $(ls "$scratch"/pics "$scratch"/audio "$scratch"/icons | grep -c .) files match"
+[ $status -eq 0 ] && echo "all $(find "$scratch" -type f | wc -l) files match"
 exit $status

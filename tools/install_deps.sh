@@ -9,7 +9,7 @@ build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev
   libbenchmark-dev libcpp-httplib-dev libsqlite3-dev)
 test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian desktop-file-utils appstream)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
-tool_packages=(imagemagick sox xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
+tool_packages=(imagemagick sox libsox-fmt-mp3 sndfile-programs xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
 packages=("${build_packages[@]}")
 case "${1:-build}" in
   test) packages+=("${test_packages[@]}") ;;

@@ -80,11 +80,14 @@ void drawMenuBackground() {
     glEnable(GL_TEXTURE_2D);
     glTranslatef(-0.25f, -0.04f, 5);
     bindSlot(kMenuBackgroundSlot);
+    // At this depth the view reaches 2.071 above and below its axis and 2.761
+    // to either side; the quad runs a few pixels past every edge, so the
+    // white clear colour never shows as a frame.
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex3f(-2.5f, 2.1f, 0);
-    glTexCoord2f(1, 0); glVertex3f(3, 2.1f, 0);
-    glTexCoord2f(1, 1); glVertex3f(3, -2.1f, 0);
-    glTexCoord2f(0, 1); glVertex3f(-2.5f, -2.1f, 0);
+    glTexCoord2f(0, 0); glVertex3f(-2.54f, 2.14f, 0);
+    glTexCoord2f(1, 0); glVertex3f(3.04f, 2.14f, 0);
+    glTexCoord2f(1, 1); glVertex3f(3.04f, -2.1f, 0);
+    glTexCoord2f(0, 1); glVertex3f(-2.54f, -2.1f, 0);
     glEnd();
     glPopMatrix();
 }

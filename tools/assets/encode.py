@@ -1,6 +1,8 @@
 """Float audio to MP3 and Ogg Vorbis files whose bytes depend only on the
 samples: fixed encoder settings, a fixed Ogg serial number, and the
 encoders' own version texts blanked out of the headers."""
+import ctypes
+import math
 import os
 import struct
 import subprocess
@@ -12,6 +14,7 @@ import numpy as np
 from synth import RATE
 
 OGG_SERIAL = 0x51554144
+HEADROOM_PEAK = 10.0 ** (-1.0 / 20.0)  # -1 dBFS
 
 
 def write_wav(path, stereo):
@@ -157,3 +160,48 @@ def encode_ogg(path, stereo, quality):
             data = _blank_vorbis_vendor(f.read())
     with open(path, "wb") as f:
         f.write(data)
+
+
+# Headroom ----------------------------------------------------------------
+
+class _SfInfo(ctypes.Structure):
+    _fields_ = [("frames", ctypes.c_int64), ("samplerate", ctypes.c_int), ("channels", ctypes.c_int),
+                ("format", ctypes.c_int), ("sections", ctypes.c_int), ("seekable", ctypes.c_int)]
+
+
+def decoded_peak(path):
+    """Largest sample as the game's decoder, libsndfile, reads the file back
+    (floats, 1.0 = full scale)."""
+    sf = ctypes.CDLL("libsndfile.so.1")
+    sf.sf_open.restype = ctypes.c_void_p
+    sf.sf_open.argtypes = [ctypes.c_char_p, ctypes.c_int, ctypes.POINTER(_SfInfo)]
+    sf.sf_readf_float.restype = ctypes.c_int64
+    sf.sf_readf_float.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_float), ctypes.c_int64]
+    sf.sf_close.argtypes = [ctypes.c_void_p]
+    info = _SfInfo()
+    handle = sf.sf_open(path.encode(), 0x10, ctypes.byref(info))  # SFM_READ
+    assert handle, "libsndfile cannot read " + path
+    chunk = np.zeros(4096 * info.channels, dtype=np.float32)
+    peak = 0.0
+    try:
+        while True:
+            got = sf.sf_readf_float(handle, chunk.ctypes.data_as(ctypes.POINTER(ctypes.c_float)), 4096)
+            if got <= 0:
+                return peak
+            peak = max(peak, float(np.abs(chunk[:got * info.channels]).max()))
+    finally:
+        sf.sf_close(handle)
+
+
+def encode_with_headroom(encode, path, stereo, *settings):
+    """Encodes, and while the decoded file peaks above -1 dBFS (lossy
+    encoders overshoot the source's peaks) encodes it again, quieter."""
+    gain = 1.0
+    for _ in range(4):
+        encode(path, stereo * gain, *settings)
+        peak = decoded_peak(path)
+        if peak <= HEADROOM_PEAK:
+            print("%s: decoded peak %.2f dBFS" % (os.path.basename(path), 20.0 * math.log10(peak)))
+            return
+        gain *= 0.99 * HEADROOM_PEAK / peak
+    raise RuntimeError("%s still peaks at %.3f after encoding" % (path, peak))

@@ -22,7 +22,7 @@ import icons  # noqa: E402
 import menu_font  # noqa: E402
 import menu_items  # noqa: E402
 import menu_music  # noqa: E402
-from encode import encode_mp3, encode_ogg  # noqa: E402
+from encode import encode_mp3, encode_ogg, encode_with_headroom  # noqa: E402
 from pngfile import to_bytes, write_png  # noqa: E402
 
 MUSIC_PEAK = 0.5     # -6 dBFS, so effects over the music do not clip
@@ -44,13 +44,15 @@ def make_pictures(folder):
 
 
 def make_sounds(folder):
-    encode_mp3(os.path.join(folder, "muzaik.mp3"),
-               normalised(game_music.render(np.random.RandomState(1)), MUSIC_PEAK), 128)
-    encode_ogg(os.path.join(folder, "menumusa.ogg"),
-               normalised(menu_music.render(np.random.RandomState(2)), MUSIC_PEAK), 3)
-    encode_mp3(os.path.join(folder, "boom.mp3"), normalised(effects.boom(np.random.RandomState(3)), EFFECT_PEAK), 160)
-    encode_ogg(os.path.join(folder, "pilip.ogg"), normalised(effects.menu_click(), CLICK_PEAK), 6)
-    encode_ogg(os.path.join(folder, "plip2.ogg"), normalised(effects.option_click(np.random.RandomState(4)), CLICK_PEAK), 6)
+    sounds = [
+        ("muzaik.mp3", encode_mp3, normalised(game_music.render(np.random.RandomState(1)), MUSIC_PEAK), 128),
+        ("menumusa.ogg", encode_ogg, normalised(menu_music.render(np.random.RandomState(2)), MUSIC_PEAK), 3),
+        ("boom.mp3", encode_mp3, normalised(effects.boom(np.random.RandomState(3)), EFFECT_PEAK), 160),
+        ("pilip.ogg", encode_ogg, normalised(effects.menu_click(), CLICK_PEAK), 6),
+        ("plip2.ogg", encode_ogg, normalised(effects.option_click(np.random.RandomState(4)), CLICK_PEAK), 6),
+    ]
+    for name, encode, stereo, setting in sounds:
+        encode_with_headroom(encode, os.path.join(folder, name), stereo, setting)
 
 
 def main():

@@ -29,11 +29,16 @@ class Style:
                          for ch in range(3)], axis=1)
 
 
+# Each item is laid out on a canvas of the first size, whose shape matches
+# the quad it is drawn on, and stored at the second: sides that are powers
+# of two, so GLU builds the mipmaps without rescaling the picture first.
 ITEMS = {
-    "menu_exit": ("EXIT", (400, 192), Style((1.0, 0.55, 0.55), (1.0, 0.16, 0.2), (0.62, 0.1, 1.0))),
-    "menu_play": ("PLAY", (480, 340), Style((1.0, 0.95, 0.35), (1.0, 0.5, 0.05), (1.0, 0.15, 0.1))),
-    "menu_options": ("OPTIONS", (528, 204), Style((0.6, 0.95, 1.0), (0.15, 0.5, 1.0), (0.55, 0.2, 1.0))),
-    "menu_logo": ("QUADRUNE", (1024, 256), Style((1.0, 0.96, 0.55), (1.0, 0.6, 0.08), (0.2, 0.42, 1.0))),
+    "menu_exit": ("EXIT", (400, 192), (512, 256), Style((1.0, 0.55, 0.55), (1.0, 0.16, 0.2), (0.62, 0.1, 1.0))),
+    "menu_play": ("PLAY", (480, 340), (512, 256), Style((1.0, 0.95, 0.35), (1.0, 0.5, 0.05), (1.0, 0.15, 0.1))),
+    "menu_options": ("OPTIONS", (528, 204), (512, 256),
+                     Style((0.6, 0.95, 1.0), (0.15, 0.5, 1.0), (0.55, 0.2, 1.0))),
+    "menu_logo": ("QUADRUNE", (1024, 256), (1024, 256),
+                  Style((1.0, 0.96, 0.55), (1.0, 0.6, 0.08), (0.2, 0.42, 1.0))),
 }
 LOGO_TILES = [(1.0, 0.25, 0.22), (1.0, 0.82, 0.15), (0.25, 1.0, 0.35), (0.22, 0.45, 1.0)]
 
@@ -73,21 +78,35 @@ def _layers(text, size, with_tiles):
     return both, fill, (ty, text_both.height), tiles
 
 
-def _down(image):
-    return np.asarray(image.reduce(SUPERSAMPLE), dtype=np.float64) / 255.0
+def _down(image, stored):
+    """Area average of a supersampled layer down to the stored size."""
+    if image.size == (stored[0] * SUPERSAMPLE, stored[1] * SUPERSAMPLE):
+        small = image.reduce(SUPERSAMPLE)
+    else:
+        small = image.resize(stored, Image.BOX)
+    return np.asarray(small, dtype=np.float64) / 255.0
 
 
-def item_picture(text, size, style, with_tiles=False):
-    """Returns (picture, mask) as uint8 RGB arrays."""
+def _rows_down(colours, rows):
+    """Area average of supersampled rows of colour down to `rows` rows."""
+    if len(colours) == rows * SUPERSAMPLE:
+        return colours.reshape(rows, SUPERSAMPLE, 3).mean(axis=1)
+    channels = [Image.fromarray(colours[:, c:c + 1].astype(np.float32), "F").resize((1, rows), Image.BOX)
+                for c in range(3)]
+    return np.stack([np.asarray(c, dtype=np.float64)[:, 0] for c in channels], axis=1)
+
+
+def item_picture(text, size, stored, style, with_tiles=False):
+    """Returns (picture, mask) as uint8 RGB arrays of the stored size."""
     both, fill, (text_top, text_h), tiles = _layers(text, size, with_tiles)
-    w, h = size
+    h = size[1]
     ramp = np.zeros((h * SUPERSAMPLE, 3))
     ramp[text_top:text_top + text_h] = style.fill_colour(text_h)
-    ramp = ramp.reshape(h, SUPERSAMPLE, 3).mean(axis=1)
-    f, a = _down(fill), _down(both)
+    ramp = _rows_down(ramp, stored[1])
+    f, a = _down(fill, stored), _down(both, stored)
     colour = style.stroke * (a - f)[..., None] + ramp[:, None, :] * f[..., None]
     for tile, hue in zip(tiles, LOGO_TILES):
-        t = _down(tile)
+        t = _down(tile, stored)
         colour += np.asarray(hue) * t[..., None]
         a = a + t
     a = np.clip(a, 0.0, 1.0)
@@ -101,8 +120,8 @@ def item_picture(text, size, style, with_tiles=False):
 
 def make_menu_items():
     out = {}
-    for name, (text, size, style) in ITEMS.items():
-        picture, mask = item_picture(text, size, style, with_tiles=(name == "menu_logo"))
+    for name, (text, size, stored, style) in ITEMS.items():
+        picture, mask = item_picture(text, size, stored, style, with_tiles=(name == "menu_logo"))
         out[name + ".png"] = picture
         out[name + "_mask.png"] = mask
     return out
