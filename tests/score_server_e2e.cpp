@@ -3,26 +3,40 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/highscore_records.h"
 #include "game_driver.h"
 #include "leaderboard_page.h"
 #include "loopback_server.h"
+#include "scratch_postgres.h"
 #include "test_support.h"
 
 namespace {
 
-// The real server on a free loopback port, which it prints first.
+// The real server on a free loopback port, which it prints first. A second
+// server in the same folder runs through a link of another name, for output
+// files of its own.
 struct Server {
     ProgramRun run;
     int port = 0;
-    explicit Server(const char* rate = "1000")
-        : run(std::vector<std::string>{QUADRUNE_SCORE_SERVER, "--listen", "127.0.0.1:0", "--database", "scores.sqlite3",
-                                       "--rate", rate}, {}) {
+    explicit Server(const std::string& database, const char* rate = "1000",
+                    const std::string& program = QUADRUNE_SCORE_SERVER)
+        : run(std::vector<std::string>{program, "--listen", "127.0.0.1:0", "--database", database, "--rate", rate}, {}) {
         if (run.waitForOutput("\n", 20000)) port = std::atoi(run.out().substr(run.out().rfind(':') + 1).c_str());
     }
 };
@@ -51,7 +65,7 @@ std::string post(const std::string& row, int mode = 1) {
     return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
 }
 
-int storedRows() {
+int sqliteRows() {
     sqlite3* db = nullptr;
     int rows = -1;
     sqlite3_stmt* query = nullptr;
@@ -64,11 +78,33 @@ int storedRows() {
     return rows;
 }
 
+enum class Backend { Sqlite, Postgres };
+const char* nameOf(Backend backend) { return backend == Backend::Sqlite ? "Sqlite" : "Postgres"; }
+void PrintTo(Backend backend, std::ostream* out) { *out << nameOf(backend); }
+
+// Where the test's servers keep their rows: a SQLite file, or a PostgreSQL cluster of the test's own.
+struct Database {
+    std::unique_ptr<ScratchPostgres> postgres;
+    std::string uri = "scores.sqlite3";
+    explicit Database(Backend backend) {
+        if (backend == Backend::Postgres) postgres = std::make_unique<ScratchPostgres>(), uri = postgres->uri();
+    }
+    int storedRows() const {
+        return postgres ? std::atoi(postgres->query("SELECT count(*) FROM scores").c_str()) : sqliteRows();
+    }
+};
+
+// The same tests for each backend.
+class ScoreServer : public ::testing::TestWithParam<Backend> {
+protected:
+    Database db{GetParam()};
+};
+
 using Edit = std::function<void(std::string& body)>;
 void poke(std::string& body, int offset, char value) { body[5 + offset] = value; }
 void poke32(std::string& body, int offset, int32_t value) { std::memcpy(&body[5 + offset], &value, 4); }
 
-TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
+TEST_P(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     struct Case {
         const char* what;
         std::string target;
@@ -89,7 +125,7 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
          [](std::string& b) { poke32(b, 12, -1), poke32(b, 52, 11); }, 422, "negative"},
         {"time zero", "/score.php?mode=1", [](std::string& b) { poke32(b, 64, 0); }, 422, "time is zero"},
     };
-    Server server;
+    Server server(db.uri);
     ASSERT_GT(server.port, 0);
     for (const Case& c : cases) {
         std::string body = "data=" + gameRow() + "0120";
@@ -104,13 +140,13 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     EXPECT_EQ(huge.status, 413);
     Answer chunked = exchange(server.port, {"POST /score.php?mode=1 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"}, 2);
     EXPECT_EQ(chunked.status, 411);
-    EXPECT_EQ(storedRows(), 0);
+    EXPECT_EQ(db.storedRows(), 0);
 }
 
-TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
+TEST_P(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
     const std::string row = gameRow();
     {
-        Server server;
+        Server server(db.uri);
         ASSERT_GT(server.port, 0);
         for (int attempt = 0; attempt < 2; ++attempt) {
             // In the game's three sends.
@@ -121,16 +157,16 @@ TEST(ScoreServer, KeepsARetriedGameOnceAndOnDiskWhenItSaysDataok) {
         EXPECT_EQ(exchange(server.port, {post(gameRow("ZX81", 65001), 2)}).body, "dataok");
         server.run.stop(SIGKILL);  // no clean shutdown: what was acknowledged must already be on disk
     }
-    EXPECT_EQ(storedRows(), 2);
-    Server again;
+    EXPECT_EQ(db.storedRows(), 2);
+    Server again(db.uri);
     std::string json = exchange(again.port, {"GET /scores.json?mode=2 HTTP/1.1\r\n\r\n"}).body;
     EXPECT_NE(json.find("{\"name\":\"ZX81\",\"score\":270,\"blocks\":12,\"time_ms\":65001"), std::string::npos)
         << json;
     EXPECT_NE(json.find("\"time_ms\":65000"), std::string::npos) << json;
 }
 
-TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
-    Server server("1");  // bursts of 2
+TEST_P(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
+    Server server(db.uri, "1");  // bursts of 2
     ASSERT_GT(server.port, 0);
     int refused = 0;
     for (uint32_t game = 1; game <= 6; ++game) {
@@ -147,15 +183,18 @@ TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
     EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 200);
 }
 
-TEST(ScoreServer, LeaderboardEscapesNames) {
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreServer, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) { return nameOf(info.param); });
+
+TEST(ScoreServerPage, LeaderboardEscapesNames) {
     std::string page = renderLeaderboardPage({{1, {{"<B&\"'>", 10, 270, 65000}}}});
     EXPECT_NE(page.find("&lt;B&amp;&quot;&#39;&gt;"), std::string::npos);
     EXPECT_EQ(page.find("<B&"), std::string::npos);
     EXPECT_EQ(page.find("src="), std::string::npos) << "the page loads nothing from elsewhere";
 }
 
-TEST(ScoreServer, ChromiumShowsAStoredRowOnTheLeaderboard) {
-    Server server;
+TEST(ScoreServerPage, ChromiumShowsAStoredRowOnTheLeaderboard) {
+    Server server("scores.sqlite3");
     ASSERT_GT(server.port, 0);
     ASSERT_EQ(exchange(server.port, {post(gameRow("CHAMP7"), 1)}).body, "dataok");
     const std::string browser = "HOME=$PWD timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run"
@@ -173,6 +212,75 @@ TEST(ScoreServer, ChromiumShowsAStoredRowOnTheLeaderboard) {
     EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
     // A blank or error page compresses to a few kilobytes; the gradient and text do not.
     EXPECT_GT(png.size(), 30000u);
+}
+
+TEST(ScoreServerPostgres, TwoServersOnOneDatabaseKeepARetryRacingToBothOnce) {
+    Database db(Backend::Postgres);
+    std::filesystem::create_symlink(QUADRUNE_SCORE_SERVER, "second-server");
+    Server first(db.uri), second(db.uri, "1000", "./second-server");
+    ASSERT_GT(first.port, 0);
+    ASSERT_GT(second.port, 0);
+    constexpr uint32_t kGames = 20;
+    int acknowledged = 0;
+    for (uint32_t game = 1; game <= kGames; ++game) {
+        const std::string request = post(gameRow("RACE", game));
+        Answer answers[2];
+        std::thread toFirst([&] { answers[0] = exchange(first.port, {request}); });
+        answers[1] = exchange(second.port, {request});
+        toFirst.join();
+        acknowledged += (answers[0].body == "dataok") + (answers[1].body == "dataok");
+    }
+    EXPECT_EQ(acknowledged, int(2 * kGames));
+    EXPECT_EQ(db.storedRows(), int(kGames));
+}
+
+// A client sends new games all along while the database crashes and comes back.
+TEST(ScoreServerPostgres, AnswersBusyWhileTheDatabaseIsAwayAndLosesNothingAcknowledged) {
+    Database db(Backend::Postgres);
+    Server server(db.uri, "1000000000");
+    ASSERT_GT(server.port, 0);
+    std::mutex mutex;
+    std::vector<std::pair<int, uint32_t>> answers;  // status, game
+    std::atomic<bool> enough{false};
+    std::thread client([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        for (uint32_t game = 1; game <= 50000 && !enough && std::chrono::steady_clock::now() < deadline; ++game) {
+            int status = exchange(server.port, {post(gameRow("CRASH", game))}).status;
+            std::lock_guard<std::mutex> lock(mutex);
+            answers.emplace_back(status, game);
+        }
+    });
+    auto seen = [&](int status, std::size_t from, int count) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::count_if(answers.begin() + std::ptrdiff_t(std::min(from, answers.size())), answers.end(),
+                             [&](const auto& a) { return a.first == status; }) >= count;
+    };
+    auto sent = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return answers.size();
+    };
+    EXPECT_TRUE(waitFor([&] { return seen(200, 0, 10); }, 20000));
+    db.postgres->stop();
+    std::size_t down = sent();
+    EXPECT_TRUE(waitFor([&] { return seen(503, down, 3); }, 20000));
+    EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 503);
+    db.postgres->start();
+    std::size_t up = sent();
+    EXPECT_TRUE(waitFor([&] { return seen(200, up, 10); }, 30000));
+    enough = true;
+    client.join();
+
+    std::istringstream stored(db.postgres->query("SELECT time_ms FROM scores"));
+    const std::set<uint32_t> kept{std::istream_iterator<uint32_t>(stored), std::istream_iterator<uint32_t>()};
+    int acknowledged = 0, lost = 0, otherwise = 0;
+    for (const auto& [status, game] : answers) {
+        acknowledged += status == 200;
+        lost += status == 200 && !kept.count(game);
+        otherwise += status != 200 && status != 503;
+    }
+    EXPECT_EQ(lost, 0) << "of " << acknowledged << " acknowledged";
+    EXPECT_EQ(otherwise, 0) << "answers neither 200 nor 503";
+    EXPECT_GE(acknowledged, 20);
 }
 
 }  // namespace

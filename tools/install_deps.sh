@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
   libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
   libbenchmark-dev libcpp-httplib-dev libsqlite3-dev libpq-dev)
-test_packages=(xvfb xauth libgl1-mesa-dri chromium)
+test_packages=(xvfb xauth libgl1-mesa-dri chromium postgresql python3)
 tool_packages=(imagemagick sox xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
 packages=("${build_packages[@]}")
 case "${1:-build}" in
