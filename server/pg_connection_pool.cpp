@@ -10,10 +10,11 @@ namespace {
 constexpr auto kBorrowWait = std::chrono::seconds(5);
 
 // Defaults that the URI may override: a database that does not answer must
-// not hold a request thread for long.
+// not hold a request thread for long, and notices are not worth a log line.
 PGconn* connect(const std::string& uri) {
-    const char* keys[] = {"connect_timeout", "tcp_user_timeout", "application_name", "dbname", nullptr};
-    const char* values[] = {"5", "10000", "quadrune-score-server", uri.c_str(), nullptr};
+    const char* keys[] = {"connect_timeout", "tcp_user_timeout", "application_name", "options", "dbname", nullptr};
+    const char* values[] = {"5", "10000", "quadrune-score-server", "-c client_min_messages=warning", uri.c_str(),
+                            nullptr};
     PGconn* conn = PQconnectdbParams(keys, values, 1);
     // What is acknowledged must survive a crash of the database, whatever its default.
     if (PQstatus(conn) == CONNECTION_OK)
