@@ -4,9 +4,13 @@
 N client processes send uploads for a bounded time, each on its own
 connection as the game does: four valid games (every one different) to one
 invalid row. Prints submissions per second, p50 and p99 latency, and checks
-that every acknowledged row is in the SQLite file afterwards.
-Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds]"""
-import multiprocessing, os, socket, sqlite3, struct, subprocess, sys, tempfile, time
+that every acknowledged row is in the database afterwards.
+Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds] [--postgres] [--servers N]
+  --postgres  keep the rows in a throwaway PostgreSQL cluster (tools/scratch_postgres.sh), not SQLite
+  --servers   run N server processes on the one database; client c sends to server c mod N"""
+import argparse, multiprocessing, os, socket, sqlite3, struct, subprocess, sys, tempfile, time
+
+SCRATCH_POSTGRES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scratch_postgres.sh")
 
 HEADER = ("POST /score.php?mode={} HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\n")
@@ -51,30 +55,70 @@ def client(args):
     return acked, latencies, refused, n
 
 
-def main():
-    binary = sys.argv[1]
-    clients = int(sys.argv[2]) if len(sys.argv) > 2 else 8
-    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10
-    with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
-        database = os.path.join(work, "scores.sqlite3")
-        server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
-                                   "--rate", "1000000000"], stdout=subprocess.PIPE, text=True)
-        try:
-            port = int(server.stdout.readline().rsplit(":", 1)[1])
-            began = time.monotonic()
-            with multiprocessing.Pool(clients) as pool:
-                results = pool.map(client, [(port, c, seconds) for c in range(clients)])
-            wall = time.monotonic() - began
-        finally:
+def start_server(binary, database):
+    server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
+                               "--rate", "1000000000"], stdout=subprocess.PIPE, text=True)
+    return server, int(server.stdout.readline().rsplit(":", 1)[1])
+
+
+def run_clients(binary, database, options):
+    servers = [start_server(binary, database) for _ in range(options.servers)]
+    try:
+        began = time.monotonic()
+        with multiprocessing.Pool(options.clients) as pool:
+            results = pool.map(client, [(servers[c % len(servers)][1], c, options.seconds)
+                                        for c in range(options.clients)])
+        return results, time.monotonic() - began
+    finally:
+        for server, _ in servers:
             server.terminate()
             server.wait(10)
-        acked = [a for r in results for a in r[0]]
-        latencies = sorted(l for r in results for l in r[1])
-        sent = sum(r[3] for r in results)
-        stored = set(sqlite3.connect(database).execute("SELECT mode, image FROM scores"))
+
+
+def stored_rows(database):
+    if not database.startswith("postgresql://"):
+        return {(mode, bytes(image)) for mode, image in
+                sqlite3.connect(database).execute("SELECT mode, image FROM scores")}
+    lines = subprocess.run(["psql", "-X", "-At", "-F", " ", "-c", "SELECT mode, encode(image, 'hex') FROM scores",
+                            database], check=True, capture_output=True, text=True).stdout.split()
+    return {(int(mode), bytes.fromhex(image)) for mode, image in zip(lines[0::2], lines[1::2])}
+
+
+def collect(binary, database, options):
+    results, wall = run_clients(binary, database, options)
+    return results, wall, stored_rows(database)
+
+
+def measure(binary, work, options):
+    if not options.postgres:
+        return collect(binary, os.path.join(work, "scores.sqlite3"), options)
+    cluster = os.path.join(work, "pg")
+    database = subprocess.run(["bash", SCRATCH_POSTGRES, "start", cluster], check=True,
+                              capture_output=True, text=True).stdout.strip()
+    try:
+        return collect(binary, database, options)
+    finally:
+        subprocess.run(["bash", SCRATCH_POSTGRES, "stop", cluster], check=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("binary")
+    parser.add_argument("clients", nargs="?", type=int, default=8)
+    parser.add_argument("seconds", nargs="?", type=float, default=10)
+    parser.add_argument("--postgres", action="store_true")
+    parser.add_argument("--servers", type=int, default=1)
+    options = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
+        results, wall, stored = measure(options.binary, work, options)
+    acked = [a for r in results for a in r[0]]
+    latencies = sorted(l for r in results for l in r[1])
+    sent = sum(r[3] for r in results)
     missing = sum(1 for mode, row in acked if (mode, row) not in stored)
     pct = lambda p: latencies[min(len(latencies) - 1, int(p * len(latencies)))] * 1000
-    print(f"{clients} clients, {wall:.1f} s: {sent / wall:.0f} submissions/s "
+    where = "PostgreSQL" if options.postgres else "SQLite"
+    print(f"{options.clients} clients, {options.servers} server(s) on {where}, {wall:.1f} s: "
+          f"{sent / wall:.0f} submissions/s "
           f"({len(acked) / wall:.0f} valid acknowledged/s, {sum(r[2] for r in results)} invalid refused)")
     print(f"latency p50 {pct(0.50):.2f} ms, p99 {pct(0.99):.2f} ms")
     print(f"acknowledged rows {len(acked)}, in the database {len(acked) - missing}, missing {missing}")
