@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace {
 
 // Set on the threads that only tell connections over the cap that the server is busy.
 thread_local bool tOverCap = false;
+const char* const kUnreadable = "scores cannot be read now, try again";
 constexpr int kBusyThreads = 2;
 
 // Waiting connections beyond `queued` go to the busy lane; when that is full too,
@@ -174,9 +176,14 @@ struct ScoreServer::Impl {
         res.set_content("dataok", "text/plain");
     }
 
-    std::vector<ModeBoard> boards() {
+    // None when the database cannot be read now.
+    std::optional<std::vector<ModeBoard>> boards() {
         std::vector<ModeBoard> all;
-        for (int mode = 1; mode <= 4; ++mode) all.push_back({mode, store.top(mode, settings.leaderRows)});
+        for (int mode = 1; mode <= 4; ++mode) {
+            auto rows = store.top(mode, settings.leaderRows);
+            if (!rows) return std::nullopt;
+            all.push_back({mode, std::move(*rows)});
+        }
         return all;
     }
 
@@ -198,13 +205,17 @@ struct ScoreServer::Impl {
         });
         http.Post("/.*", [this](const httplib::Request& req, httplib::Response& res) { upload(req, res); });
         http.Get("/", [this](const httplib::Request&, httplib::Response& res) {
+            auto all = boards();
+            if (!all) return plain(res, 503, kUnreadable);
             res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-            res.set_content(renderLeaderboardPage(boards()), "text/html; charset=utf-8");
+            res.set_content(renderLeaderboardPage(*all), "text/html; charset=utf-8");
         });
         http.Get("/scores.json", [this](const httplib::Request& req, httplib::Response& res) {
             int mode = parseMode(req.get_param_value("mode"));
             if (mode == 0) return plain(res, 400, "query must be mode=1, 2, 3 or 4");
-            res.set_content(renderScoresJson({mode, store.top(mode, settings.leaderRows)}), "application/json");
+            auto rows = store.top(mode, settings.leaderRows);
+            if (!rows) return plain(res, 503, kUnreadable);
+            res.set_content(renderScoresJson({mode, std::move(*rows)}), "application/json");
         });
         http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
             if (!res.body.empty()) return;

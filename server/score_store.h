@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,6 @@ public:
     // Safe from many threads. Stored and AlreadyStored mean the row is on disk.
     virtual StoreResult add(const Upload& upload) = 0;
     // A mode's best rows: FREE PLAY by score per second, TIMEATTACK by time, the rest by score.
-    virtual std::vector<LeaderRow> top(int mode, int count) = 0;
+    // None when the database cannot be read now.
+    virtual std::optional<std::vector<LeaderRow>> top(int mode, int count) = 0;
 };

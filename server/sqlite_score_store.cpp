@@ -119,15 +119,16 @@ bool SqliteScoreStore::insertBatch(std::vector<Pending*>& batch) {
     return true;
 }
 
-std::vector<LeaderRow> SqliteScoreStore::top(int mode, int count) {
+std::optional<std::vector<LeaderRow>> SqliteScoreStore::top(int mode, int count) {
     std::lock_guard<std::mutex> lock(readMutex_);
     Statement query(reader_, std::string("SELECT name, blocks, score, time_ms FROM scores WHERE mode = ?"
                                          " ORDER BY ") + orderFor(mode) + ", id LIMIT ?");
     std::vector<LeaderRow> rows;
-    if (!query.stmt) return rows;
+    if (!query.stmt) return std::nullopt;
     sqlite3_bind_int(query.stmt, 1, mode);
     sqlite3_bind_int(query.stmt, 2, count);
-    while (sqlite3_step(query.stmt) == SQLITE_ROW) {
+    int step;
+    while ((step = sqlite3_step(query.stmt)) == SQLITE_ROW) {
         LeaderRow row;
         row.name = reinterpret_cast<const char*>(sqlite3_column_text(query.stmt, 0));
         row.blocks = sqlite3_column_int(query.stmt, 1);
@@ -135,5 +136,6 @@ std::vector<LeaderRow> SqliteScoreStore::top(int mode, int count) {
         row.timeMs = uint32_t(sqlite3_column_int64(query.stmt, 3));
         rows.push_back(row);
     }
+    if (step != SQLITE_DONE) return std::nullopt;
     return rows;
 }

@@ -17,7 +17,7 @@ public:
     explicit SqliteScoreStore(const std::string& path);
     ~SqliteScoreStore() override;
     StoreResult add(const Upload& upload) override;
-    std::vector<LeaderRow> top(int mode, int count) override;
+    std::optional<std::vector<LeaderRow>> top(int mode, int count) override;
 
 private:
     struct Pending {

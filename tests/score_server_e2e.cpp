@@ -6,11 +6,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <iterator>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/highscore_records.h"
 #include "game_driver.h"
@@ -20,13 +29,14 @@
 
 namespace {
 
-// The real server on a free loopback port, which it prints first.
+// The real server on a free loopback port, which it prints first. A second one
+// runs through a link of another name, for output files of its own.
 struct Server {
     ProgramRun run;
     int port = 0;
-    explicit Server(const char* rate = "1000")
-        : run(std::vector<std::string>{QUADRUNE_SCORE_SERVER, "--listen", "127.0.0.1:0", "--database", "scores.sqlite3",
-                                       "--rate", rate}, {}) {
+    explicit Server(const std::string& database, const char* rate = "1000",
+                    const std::string& program = QUADRUNE_SCORE_SERVER)
+        : run(std::vector<std::string>{program, "--listen", "127.0.0.1:0", "--database", database, "--rate", rate}, {}) {
         if (run.waitForOutput("\n", 20000)) port = std::atoi(run.out().substr(run.out().rfind(':') + 1).c_str());
     }
 };
@@ -55,7 +65,7 @@ std::string post(const std::string& row, int mode = 1) {
     return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
 }
 
-int storedRows(const std::string& where = "") {
+int sqliteRows(const std::string& where) {
     sqlite3* db = nullptr;
     int rows = -1;
     sqlite3_stmt* query = nullptr;
@@ -68,11 +78,48 @@ int storedRows(const std::string& where = "") {
     return rows;
 }
 
+// What a program printed; throws, with what it said, when it fails.
+std::string output(const std::vector<std::string>& argv) {
+    ProgramRun program(argv, {});
+    if (program.waitForExit(90000) != 0) throw std::runtime_error(argv[1] + " failed: " + program.out() + program.err());
+    return program.out();
+}
+
+std::vector<std::string> cluster(const char* command) {
+    return {"/bin/bash", QUADRUNE_SOURCE_DIR "/tools/scratch_postgres.sh", command, "pg"};
+}
+
+// Where the test's servers keep their rows: a SQLite file, or a PostgreSQL
+// cluster of the test's own on a free loopback port, stopped at the end.
+// Without PostgreSQL the constructor throws: these tests fail, never skip.
+struct Database {
+    bool postgres;
+    std::string uri = "scores.sqlite3";
+    explicit Database(bool onPostgres) : postgres(onPostgres) {
+        if (postgres) start();
+    }
+    ~Database() {
+        if (postgres) ProgramRun(cluster("stop"), {}).waitForExit(90000);
+    }
+    void start() { uri = output(cluster("start")), uri.pop_back(); }  // the line's end
+    void stop() { output(cluster("stop")); }  // at once, as a crash would
+    std::string query(const std::string& sql) const { return output({"/usr/bin/psql", "-X", "-At", "-c", sql, uri}); }
+    int storedRows(const std::string& where = "") const {
+        return postgres ? std::atoi(query("SELECT count(*) FROM scores " + where).c_str()) : sqliteRows(where);
+    }
+};
+
+// The same tests for each backend.
+class ScoreServer : public ::testing::TestWithParam<std::string> {
+protected:
+    Database db{GetParam() == "Postgres"};
+};
+
 using Edit = std::function<void(std::string& body)>;
 void poke(std::string& body, int offset, char value) { body[5 + offset] = value; }
 void poke32(std::string& body, int offset, int32_t value) { std::memcpy(&body[5 + offset], &value, 4); }
 
-TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
+TEST_P(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     struct Case {
         const char* what;
         std::string target;
@@ -93,7 +140,7 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
          [](std::string& b) { poke32(b, 12, -1), poke32(b, 52, 11); }, 422, "negative"},
         {"time zero", "/score.php?mode=1", [](std::string& b) { poke32(b, 64, 0); }, 422, "time is zero"},
     };
-    Server server;
+    Server server(db.uri);
     ASSERT_GT(server.port, 0);
     for (const Case& c : cases) {
         std::string body = "data=" + gameRow() + "0120";
@@ -108,14 +155,14 @@ TEST(ScoreServer, RefusesWhatNoGameSendsWithAReasonAndStoresNothing) {
     EXPECT_EQ(huge.status, 413);
     Answer chunked = exchange(server.port, {"POST /score.php?mode=1 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"}, 2);
     EXPECT_EQ(chunked.status, 411);
-    EXPECT_EQ(storedRows(), 0);
+    EXPECT_EQ(db.storedRows(), 0);
 }
 
-TEST(ScoreServer, KeepsEveryAcknowledgedRowOnceThroughAKillUnderLoad) {
+TEST_P(ScoreServer, KeepsEveryAcknowledgedRowOnceThroughAKillUnderLoad) {
     std::string acknowledged[4];  // the games' times, each followed by a comma
     std::atomic<int> count{0};
     {
-        Server server("1000000");
+        Server server(db.uri, "1000000");
         ASSERT_GT(server.port, 0);
         for (int attempt = 0; attempt < 2; ++attempt) {  // a retry, in the game's three sends
             Answer answer = exchange(server.port, {gameHeader("/score.php?mode=2") + "data=", gameRow(), "0120"});
@@ -134,17 +181,17 @@ TEST(ScoreServer, KeepsEveryAcknowledgedRowOnceThroughAKillUnderLoad) {
         server.run.stop(SIGKILL);  // no clean shutdown: what was acknowledged must already be on disk
         for (std::thread& t : clients) t.join();
     }
-    int found = storedRows("WHERE mode = 1 AND time_ms IN (" + acknowledged[0] + acknowledged[1] + acknowledged[2] + acknowledged[3] + "0)");
-    std::printf("%d rows acknowledged before the kill, %d of them found, %d stored\n", count.load(), found, storedRows());
+    int found = db.storedRows("WHERE mode = 1 AND time_ms IN (" + acknowledged[0] + acknowledged[1] + acknowledged[2] + acknowledged[3] + "0)");
+    std::printf("%d rows acknowledged before the kill, %d of them found, %d stored\n", count.load(), found, db.storedRows());
     EXPECT_EQ(found, count.load());
-    EXPECT_EQ(storedRows("WHERE mode = 2"), 1) << "the retry is kept once";
-    Server again;
+    EXPECT_EQ(db.storedRows("WHERE mode = 2"), 1) << "the retry is kept once";
+    Server again(db.uri);
     std::string json = exchange(again.port, {"GET /scores.json?mode=2 HTTP/1.1\r\n\r\n"}).body;
     EXPECT_NE(json.find("{\"name\":\"ZX81\",\"score\":270,\"blocks\":12,\"time_ms\":65000"), std::string::npos) << json;
 }
 
-TEST(ScoreServer, AFloodOfSlowAndSilentConnectionsLeavesRoomForAGame) {
-    Server server;
+TEST(ScoreServerFlood, AFloodOfSlowAndSilentConnectionsLeavesRoomForAGame) {
+    Server server("scores.sqlite3");
     ASSERT_GT(server.port, 0);
     std::vector<int> flood;
     for (int i = 0; i < 150; ++i) {
@@ -162,8 +209,8 @@ TEST(ScoreServer, AFloodOfSlowAndSilentConnectionsLeavesRoomForAGame) {
     close(trickler);
 }
 
-TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
-    Server server("1");  // bursts of 2
+TEST_P(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
+    Server server(db.uri, "1");  // bursts of 2
     ASSERT_GT(server.port, 0);
     int refused = 0;
     for (uint32_t game = 1; game <= 6; ++game) {
@@ -180,15 +227,18 @@ TEST(ScoreServer, LimitsEachAddressAndKeepsServingThroughGarbage) {
     EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 200);
 }
 
-TEST(ScoreServer, LeaderboardEscapesNames) {
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreServer, ::testing::Values("Sqlite", "Postgres"),
+                         [](const auto& info) { return info.param; });
+
+TEST(ScoreServerPage, LeaderboardEscapesNames) {
     std::string page = renderLeaderboardPage({{1, {{"<B&\"'>", 10, 270, 65000}}}});
     EXPECT_NE(page.find("&lt;B&amp;&quot;&#39;&gt;"), std::string::npos);
     EXPECT_EQ(page.find("<B&"), std::string::npos);
     EXPECT_EQ(page.find("src="), std::string::npos) << "the page loads nothing from elsewhere";
 }
 
-TEST(ScoreServer, ChromiumShowsAStoredRowOnTheLeaderboard) {
-    Server server;
+TEST(ScoreServerPage, ChromiumShowsAStoredRowOnTheLeaderboard) {
+    Server server("scores.sqlite3");
     ASSERT_GT(server.port, 0);
     ASSERT_EQ(exchange(server.port, {post(gameRow("CHAMP7"), 1)}).body, "dataok");
     const std::string browser = "HOME=$PWD timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run"
@@ -206,6 +256,72 @@ TEST(ScoreServer, ChromiumShowsAStoredRowOnTheLeaderboard) {
     EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
     // A blank or error page compresses to a few kilobytes; the gradient and text do not.
     EXPECT_GT(png.size(), 30000u);
+}
+
+TEST(ScoreServerPostgres, TwoServersOnOneDatabaseKeepARetryRacingToBothOnce) {
+    Database db(true);
+    std::filesystem::create_symlink(QUADRUNE_SCORE_SERVER, "second-server");
+    Server first(db.uri), second(db.uri, "1000", "./second-server");
+    ASSERT_GT(first.port, 0);
+    ASSERT_GT(second.port, 0);
+    constexpr uint32_t kGames = 20;
+    for (uint32_t game = 1; game <= kGames; ++game) {
+        const std::string request = post(gameRow("RACE", game));
+        Answer answers[2];
+        std::thread toFirst([&] { answers[0] = exchange(first.port, {request}); });
+        answers[1] = exchange(second.port, {request});
+        toFirst.join();
+        EXPECT_EQ(answers[0].body + answers[1].body, "dataokdataok") << "game " << game;
+    }
+    EXPECT_EQ(db.storedRows(), int(kGames));
+}
+
+// A client sends new games all along while the database crashes and comes back.
+TEST(ScoreServerPostgres, AnswersBusyWhileTheDatabaseIsAwayAndLosesNothingAcknowledged) {
+    Database db(true);
+    Server server(db.uri, "1000000000");
+    ASSERT_GT(server.port, 0);
+    std::mutex mutex;
+    std::vector<std::pair<int, uint32_t>> answers;  // status, game
+    std::atomic<bool> enough{false};
+    std::thread client([&] {  // until the waits below are over, each bounded in time
+        for (uint32_t game = 1; game <= 50000 && !enough; ++game) {
+            int status = exchange(server.port, {post(gameRow("CRASH", game))}).status;
+            std::lock_guard<std::mutex> lock(mutex);
+            answers.emplace_back(status, game);
+        }
+    });
+    auto seen = [&](int status, std::size_t from, int count) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::count_if(answers.begin() + std::ptrdiff_t(std::min(from, answers.size())), answers.end(),
+                             [&](const auto& a) { return a.first == status; }) >= count;
+    };
+    auto sent = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return answers.size();
+    };
+    EXPECT_TRUE(waitFor([&] { return seen(200, 0, 10); }, 20000));
+    db.stop();
+    std::size_t down = sent();
+    EXPECT_TRUE(waitFor([&] { return seen(503, down, 3); }, 20000));
+    EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 503);
+    db.start();
+    std::size_t up = sent();
+    EXPECT_TRUE(waitFor([&] { return seen(200, up, 10); }, 30000));
+    enough = true;
+    client.join();
+
+    std::istringstream stored(db.query("SELECT time_ms FROM scores"));
+    const std::set<uint32_t> kept{std::istream_iterator<uint32_t>(stored), std::istream_iterator<uint32_t>()};
+    int acknowledged = 0, lost = 0, otherwise = 0;
+    for (const auto& [status, game] : answers) {
+        acknowledged += status == 200;
+        lost += status == 200 && !kept.count(game);
+        otherwise += status != 200 && status != 503;
+    }
+    EXPECT_EQ(lost, 0) << "of " << acknowledged << " acknowledged";
+    EXPECT_EQ(otherwise, 0) << "answers neither 200 nor 503";
+    EXPECT_GE(acknowledged, 20);
 }
 
 }  // namespace

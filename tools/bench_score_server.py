@@ -4,14 +4,15 @@
 N client processes send uploads for a bounded time, each on its own
 connection as the game does: four valid games (every one different) to one
 invalid row. Prints submissions per second, p50 and p99 latency, and checks
-that every acknowledged row is in the SQLite file afterwards. Each client
-sends from a loopback address of its own, as players do from theirs. With a
-flood size F, F slow connections (a header begun, never ended) and F silent
-ones from two other addresses are kept open all the while.
-Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds] [flood]"""
-import multiprocessing, os, select, socket, sqlite3, struct, subprocess, sys, tempfile, threading, time
+that every acknowledged row is in the database afterwards. Each client
+sends from a loopback address of its own, as players do from theirs.
+Usage: tools/bench_score_server.py SERVER_BINARY [clients] [seconds] [--postgres] [--servers N] [--flood F]
+  --postgres  keep the rows in a throwaway PostgreSQL cluster (tools/scratch_postgres.sh), not SQLite
+  --servers   run N server processes on the one database; client c sends to server c mod N"""
+import argparse, multiprocessing, os, select, socket, sqlite3, struct, subprocess, sys, tempfile, threading, time
 
 SLOW, SILENT = ("127.0.1.1", b"POST /score.php?mode=1 HTTP/1.1\r\n"), ("127.0.1.2", b"")
+SCRATCH_POSTGRES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scratch_postgres.sh")
 
 HEADER = ("POST /score.php?mode={} HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: 129\r\n\r\n")
@@ -28,8 +29,8 @@ def game_row(client, n):
     return bytes(row)
 
 
-def submit(port, mode, row, source):
-    with socket.create_connection(("127.0.0.1", port), timeout=5, source_address=(source, 0)) as conn:
+def submit(port, mode, row):
+    with socket.create_connection(("127.0.0.1", port), timeout=5) as conn:
         conn.sendall(HEADER.format(mode).encode() + b"data=" + row + b"0120")
         answer = b""
         while chunk := conn.recv(4096):
@@ -58,7 +59,6 @@ def client(args):
             refused += 1
     return acked, latencies, refused, n
 
-
 def flood(port, size, until):
     """Keeps size slow and size silent connections open, reopening those the server ends."""
     def opened(kind):
@@ -76,34 +76,76 @@ def flood(port, size, until):
         conn.close()
 
 
-def main():
-    binary = sys.argv[1]
-    clients = int(sys.argv[2]) if len(sys.argv) > 2 else 8
-    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10
-    flood_size = int(sys.argv[4]) if len(sys.argv) > 4 else 0
-    with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
-        database = os.path.join(work, "scores.sqlite3")
-        server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
-                                   "--rate", "1000000000"], stdout=subprocess.PIPE, text=True)
-        try:
-            port = int(server.stdout.readline().rsplit(":", 1)[1])
-            began = time.monotonic()
-            flooder = threading.Thread(target=flood, args=(port, flood_size, began + seconds + 1))
-            flooder.start()
-            with multiprocessing.Pool(clients) as pool:
-                results = pool.map(client, [(port, c, seconds) for c in range(clients)])
-            wall = time.monotonic() - began
-            flooder.join()
-        finally:
+def start_server(binary, database):
+    server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--database", database,
+                               "--rate", "1000000000"], stdout=subprocess.PIPE, text=True)
+    return server, int(server.stdout.readline().rsplit(":", 1)[1])
+
+
+def run_clients(binary, database, options):
+    servers = [start_server(binary, database) for _ in range(options.servers)]
+    try:
+        began = time.monotonic()
+        flooder = threading.Thread(target=flood, args=(servers[0][1], options.flood, began + options.seconds + 1))
+        flooder.start()
+        with multiprocessing.Pool(options.clients) as pool:
+            results = pool.map(client, [(servers[c % len(servers)][1], c, options.seconds)
+                                        for c in range(options.clients)])
+        wall = time.monotonic() - began
+        flooder.join()
+        return results, wall
+    finally:
+        for server, _ in servers:
             server.terminate()
             server.wait(10)
-        acked = [a for r in results for a in r[0]]
-        latencies = sorted(l for r in results for l in r[1])
-        sent = sum(r[3] for r in results)
-        stored = set(sqlite3.connect(database).execute("SELECT mode, image FROM scores"))
+
+
+def stored_rows(database):
+    if not database.startswith("postgresql://"):
+        return {(mode, bytes(image)) for mode, image in
+                sqlite3.connect(database).execute("SELECT mode, image FROM scores")}
+    lines = subprocess.run(["psql", "-X", "-At", "-F", " ", "-c", "SELECT mode, encode(image, 'hex') FROM scores",
+                            database], check=True, capture_output=True, text=True).stdout.split()
+    return {(int(mode), bytes.fromhex(image)) for mode, image in zip(lines[0::2], lines[1::2])}
+
+
+def collect(binary, database, options):
+    results, wall = run_clients(binary, database, options)
+    return results, wall, stored_rows(database)
+
+
+def measure(binary, work, options):
+    if not options.postgres:
+        return collect(binary, os.path.join(work, "scores.sqlite3"), options)
+    cluster = os.path.join(work, "pg")
+    database = subprocess.run(["bash", SCRATCH_POSTGRES, "start", cluster], check=True,
+                              capture_output=True, text=True).stdout.strip()
+    try:
+        return collect(binary, database, options)
+    finally:
+        subprocess.run(["bash", SCRATCH_POSTGRES, "stop", cluster], check=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("binary")
+    parser.add_argument("clients", nargs="?", type=int, default=8)
+    parser.add_argument("seconds", nargs="?", type=float, default=10)
+    parser.add_argument("--postgres", action="store_true")
+    parser.add_argument("--servers", type=int, default=1)
+    parser.add_argument("--flood", type=int, default=0)
+    options = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="quadrune-bench-") as work:
+        results, wall, stored = measure(options.binary, work, options)
+    acked = [a for r in results for a in r[0]]
+    latencies = sorted(l for r in results for l in r[1])
+    sent = sum(r[3] for r in results)
     missing = sum(1 for mode, row in acked if (mode, row) not in stored)
     pct = lambda p: latencies[min(len(latencies) - 1, int(p * len(latencies)))] * 1000
-    print(f"{clients} clients, flood {flood_size} + {flood_size}, {wall:.1f} s: {sent / wall:.0f} submissions/s "
+    where = "PostgreSQL" if options.postgres else "SQLite"
+    print(f"{options.clients} clients, {options.servers} server(s) on {where}, flood {options.flood} + {options.flood}, "
+          f"{wall:.1f} s: "
+          f"{sent / wall:.0f} submissions/s "
           f"({len(acked) / wall:.0f} valid acknowledged/s, {sum(r[2] for r in results)} invalid refused)")
     print(f"latency p50 {pct(0.50):.2f} ms, p99 {pct(0.99):.2f} ms")
     print(f"acknowledged rows {len(acked)}, in the database {len(acked) - missing}, missing {missing}")

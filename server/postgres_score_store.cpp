@@ -1,0 +1,77 @@
+#include "postgres_score_store.h"
+
+#include <libpq-fe.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "postgres_schema.h"
+
+namespace {
+
+const char* orderFor(int mode) {
+    if (mode == 1) return "score::float8 / time_ms DESC";
+    if (mode == 2) return "time_ms DESC";
+    return "score DESC";
+}
+
+// Owns a result for the length of a scope.
+struct Result {
+    PGresult* result;
+    ~Result() { PQclear(result); }
+    bool is(ExecStatusType status) const { return PQresultStatus(result) == status; }
+    const char* at(int row, int column) const { return PQgetvalue(result, row, column); }
+};
+
+}  // namespace
+
+PostgresScoreStore::PostgresScoreStore(const std::string& uri, int connections) : pool_(uri, connections) {
+    std::string error;
+    bool reached = false;
+    pool_.run([&](PGconn* conn) {
+        reached = true;
+        error = migratePostgres(conn);
+        return error.empty();
+    });
+    if (!reached) throw std::runtime_error("cannot reach the database: " + pool_.lastError());
+    if (!error.empty()) throw std::runtime_error("cannot set up the database: " + error);
+}
+
+StoreResult PostgresScoreStore::add(const Upload& upload) {
+    const std::string numbers[] = {std::to_string(upload.mode), std::to_string(upload.blocks),
+                                   std::to_string(upload.score), std::to_string(upload.timeMs)};
+    const char* values[] = {numbers[0].c_str(), upload.image.data(), upload.name.c_str(),
+                            numbers[1].c_str(), numbers[2].c_str(), numbers[3].c_str()};
+    const int lengths[] = {0, int(upload.image.size()), 0, 0, 0, 0};
+    const int binary[] = {0, 1, 0, 0, 0, 0};
+    bool stored = false;
+    bool ok = pool_.run([&](PGconn* conn) {
+        Result insert{PQexecParams(conn,
+                                   "INSERT INTO scores (mode, image, name, blocks, score, time_ms)"
+                                   " VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (mode, image) DO NOTHING",
+                                   6, nullptr, values, lengths, binary, 0)};
+        stored = std::strcmp(PQcmdTuples(insert.result), "1") == 0;
+        return insert.is(PGRES_COMMAND_OK);
+    });
+    if (!ok) return StoreResult::Unavailable;
+    return stored ? StoreResult::Stored : StoreResult::AlreadyStored;
+}
+
+std::optional<std::vector<LeaderRow>> PostgresScoreStore::top(int mode, int count) {
+    const std::string sql = std::string("SELECT name, blocks, score, time_ms FROM scores WHERE mode = $1 ORDER BY ") +
+                            orderFor(mode) + ", id LIMIT $2";
+    const std::string numbers[] = {std::to_string(mode), std::to_string(count)};
+    const char* values[] = {numbers[0].c_str(), numbers[1].c_str()};
+    std::vector<LeaderRow> rows;
+    bool ok = pool_.run([&](PGconn* conn) {
+        Result query{PQexecParams(conn, sql.c_str(), 2, nullptr, values, nullptr, nullptr, 0)};
+        rows.clear();
+        for (int i = 0; query.is(PGRES_TUPLES_OK) && i < PQntuples(query.result); ++i)
+            rows.push_back({query.at(i, 0), std::atoi(query.at(i, 1)), uint32_t(std::strtoul(query.at(i, 2), nullptr, 10)),
+                            uint32_t(std::strtoul(query.at(i, 3), nullptr, 10))});
+        return query.is(PGRES_TUPLES_OK);
+    });
+    if (!ok) return std::nullopt;
+    return rows;
+}
