@@ -73,22 +73,6 @@ TEST(Pictures, EveryFailureNamesTheFileAndEndsWithCode12) {
     EXPECT_EQ(loadInChild("whole.png"), std::make_pair(0, std::string()));
 }
 
-// GLU rescales a picture whose sides are not powers of two before building
-// its mipmaps, which costs start-up time for nothing a player sees.
-TEST(Pictures, EveryGamePictureHasPowerOfTwoSides) {
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(QUADRUNE_SOURCE_DIR "/data/pics")) {
-        Bytes png = readFileBytes(entry.path());
-        ASSERT_GE(png.size(), 24u) << entry.path();
-        for (size_t at : {16, 20}) {  // width, then height, big-endian in the header chunk
-            uint32_t side = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-            EXPECT_TRUE(side > 0 && (side & (side - 1)) == 0) << entry.path() << " has a side of " << side;
-        }
-        ++files;
-    }
-    EXPECT_EQ(files, 21);
-}
-
 TEST(Sound, LoopsJoinWithoutAGapOrARepeatAtAnyRate) {
     std::vector<int16_t> ramp;
     for (int i = 0; i < 3001; ++i) ramp.insert(ramp.end(), {int16_t(i * 7 - 8000), int16_t(i * 7 - 7900)});

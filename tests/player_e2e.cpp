@@ -204,8 +204,7 @@ TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {
     std::string out = game.out();
     const std::string last = "Error while loading 'data/pics/menu_exit_mask.png'\n";
     EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
-    EXPECT_FALSE(fileExists("highscore.dat"));
-    EXPECT_FALSE(fileExists("config.dat"));
+    EXPECT_FALSE(fileExists("highscore.dat") || fileExists("config.dat"));
 }
 
 // Stored files that are no files (or too big) neither hang nor crash the start.
