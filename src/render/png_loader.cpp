@@ -109,11 +109,7 @@ PngFailure decodePng(PngImage& image, std::FILE* file) {
 
 void loadPng(PngImage& image, const char* path) {
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::free(image.pixels);
-        image.pixels = nullptr;
-        failLoad(PngFailure::Unopened, path);
-    }
+    if (!file) failLoad(PngFailure::Unopened, path);
     PngFailure failure = decodePng(image, file);
     std::fclose(file);
     if (failure != PngFailure::None) failLoad(failure, path);
