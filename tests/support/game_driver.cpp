@@ -68,20 +68,6 @@ std::string ProgramRun::err() const {
     return {bytes.begin(), bytes.end()};
 }
 
-double Shot::brightness(Area r) const {
-    double sum = 0;
-    for (int y = r.y0; y <= r.y1; ++y)
-        for (int x = r.x0; x <= r.x1; ++x) sum += at(x, y)[0] + at(x, y)[1] + at(x, y)[2];
-    return sum / 3 / ((r.x1 - r.x0 + 1) * (r.y1 - r.y0 + 1));
-}
-
-bool Shot::sameIn(const Shot& other, Area r) const {
-    if (width == 0 || other.width != width) return false;
-    for (int y = r.y0; y <= r.y1; ++y)
-        if (std::memcmp(at(r.x0, y), other.at(r.x0, y), static_cast<size_t>(r.x1 - r.x0 + 1) * 3) != 0) return false;
-    return true;
-}
-
 namespace {
 long pidOf(Display* display, Window window) {
     Atom type;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "picture.h"
 
 // A real program (the game unless named), started in the working directory
 // with its output going to <name>.out and <name>.err there; killed with its
@@ -34,18 +35,6 @@ private:
     pid_t pid_ = -1;
     int exitCode_ = -1;
     bool ended_ = false;
-};
-
-struct Area {
-    int x0, y0, x1, y1;  // inclusive, window pixels, y from the top
-};
-
-struct Shot {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;  // top row first
-    const uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    double brightness(Area r) const;
-    bool sameIn(const Shot& other, Area r) const;
 };
 
 // The game's window on this process's own X display, found by the game's

@@ -12,9 +12,16 @@ int scriptedPoll(SDL_Event* event) {
     script().events.pop_front();
     return 1;
 }
-uint8_t scriptedMouse(int*, int*) { return 0; }
+uint8_t scriptedMouse(int* x, int* y) {
+    if (x) *x = script().mouseX;
+    if (y) *y = script().mouseY;
+    return script().mouseButtons;
+}
 uint32_t scriptedTicks() { return script().ticks; }
-void scriptedDelay(uint32_t ms) { script().ticks += script().delayMovesClock ? ms : 0; }
+void scriptedDelay(uint32_t ms) {
+    script().delays.push_back(ms);
+    script().ticks += script().delayMovesClock ? ms : 0;
+}
 void scriptedSwap() {
     ++script().swaps;
     if (script().onSwap) script().onSwap();
@@ -45,6 +52,19 @@ void ScriptedPlatform::push(SDL_EventType type, int symbol) {
     event.type = static_cast<uint8_t>(type);
     event.key.keysym.sym = static_cast<SDLKey>(symbol);
     events.push_back(event);
+}
+
+void ScriptedPlatform::pointAt(int x, int y, bool leftDown) {
+    mouseX = x, mouseY = y;
+    mouseButtons = leftDown ? SDL_BUTTON(1) : 0;
+    push(SDL_MOUSEMOTION);
+}
+
+void ScriptedPlatform::useSeededRandom(uint32_t seed) {
+    fallbackRandom = [state = seed]() mutable {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    };
 }
 
 RecordingSound::RecordingSound() {

@@ -11,7 +11,8 @@
 #include "sound/sound_system.h"
 
 // While it lives, seams.platform reads from this script: an event queue,
-// no mouse, a tick counter moved by hand, and random values from a list.
+// a mouse set by hand, a tick counter moved by hand, and random values from
+// a list.
 struct ScriptedPlatform {
     ScriptedPlatform();
     ~ScriptedPlatform();
@@ -19,15 +20,23 @@ struct ScriptedPlatform {
     ScriptedPlatform& operator=(const ScriptedPlatform&) = delete;
 
     void push(SDL_EventType type, int symbol = 0);
+    // Moves the mouse and queues the motion event that makes the menu look.
+    void pointAt(int x, int y, bool leftDown = false);
 
     std::deque<SDL_Event> events;
+    int mouseX = 0, mouseY = 0;
+    uint8_t mouseButtons = 0;
     uint32_t ticks = 1000;
     bool delayMovesClock = true;
+    std::vector<uint32_t> delays;  // every delay asked for, in order
     int swaps = 0;
     std::function<void()> onSwap;
     std::deque<int> randomValues;  // used first; then fallbackRandom
     std::function<int()> fallbackRandom = [] { return 0; };
     int randomCalls = 0;
+    // A fixed sequence of the shape rand() gives, for games that must play
+    // the same every run.
+    void useSeededRandom(uint32_t seed);
 
     static ScriptedPlatform* current;
 

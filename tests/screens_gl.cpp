@@ -1,0 +1,310 @@
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "base/game_state.h"
+#include "game/game_screen.h"
+#include "gl_fixture.h"
+#include "loopback_server.h"
+#include "menu/menu_screen.h"
+#include "reference.h"
+#include "render/scene.h"
+#include "render/text_render.h"
+#include "scores/highscore_screen.h"
+#include "scores/score_submit.h"
+#include "scripted_seams.h"
+#include "test_support.h"
+
+// Every screen as the player meets it, drawn by the game's own frame
+// functions with the game's pictures, held against reference pictures.
+namespace {
+class Screens : public GlFixture {
+protected:
+    void SetUp() override {
+        GlFixture::SetUp();
+        static bool loaded = false;
+        if (!loaded) linkGameData(), loadScene(gameState, 640, 480), buildFontLists(), loaded = true;
+        std::memset(&gameState.config, 0, sizeof gameState.config);
+        initSceneVariables(gameState);
+        gameState.screen = MenuScreen;
+        gameState.menuPage = MainMenuPage;
+        gameState.quitRequested = gameState.keyLatch = gameState.clickLatch = 0;
+        gameState.nameEntryActive = false;
+        resizeScene(gameState, 640, 480);
+        std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
+    }
+    // One pass of the menu with the mouse at (x, y); the swap leaves its
+    // picture in the back buffer.
+    Shot menuPass(int x, int y, bool leftDown = false) {
+        script.pointAt(x, y, leftDown);
+        runMenuFrame();
+        return backBufferShot();
+    }
+    ScriptedPlatform script;
+    RecordingSound sound;
+};
+}  // namespace
+
+TEST_F(Screens, LoadingScreen) {
+    glClearColor(0, 0, 0, 0);  // as start-up has it
+    showLoadingScreen("Loading..", "Sound system..data/audio/muzaik.mp3..");
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "loading"));
+}
+
+TEST_F(Screens, MainMenuAtRestAndUnderThePointer) {
+    const std::pair<const char*, std::pair<int, int>> states[] = {
+        {"menu", {620, 470}}, {"menu-play", {129, 102}}, {"menu-options", {482, 112}}, {"menu-exit", {448, 378}}};
+    for (auto [name, at] : states) EXPECT_TRUE(matchesReferencePicture(menuPass(at.first, at.second), name));
+    EXPECT_EQ(gameState.menuPage, MainMenuPage) << "pointing is not clicking";
+}
+
+TEST_F(Screens, OptionsInEachModeAndWhileTypingAName) {
+    gameState.menuPage = OptionsPage;
+    struct Values {
+        int mode, speed, music;
+        const char* name;
+    } values[] = {{1, 50, 1, "VELMO"}, {2, 0, 0, "ABCDEFGHI"}, {3, 100, 1, "Z9"}, {4, 7, 0, ""}};
+    for (const Values& v : values) {
+        gameState.config.gameMode = v.mode, gameState.config.speed = v.speed, gameState.config.musicOn = v.music;
+        std::memset(gameState.config.playerName, 0, sizeof gameState.config.playerName);
+        std::memcpy(gameState.config.playerName, v.name, std::strlen(v.name));
+        EXPECT_TRUE(matchesReferencePicture(menuPass(620, 470), "options-mode" + std::to_string(v.mode)));
+    }
+    menuPass(20, 205, true);  // the PLAYER line starts the typing
+    menuPass(20, 205);
+    for (int key : {SDLK_q, SDLK_4}) script.push(SDL_KEYDOWN, key), script.push(SDL_KEYUP, key);
+    runMenuFrame();
+    EXPECT_TRUE(gameState.nameEntryActive);
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "options-typing"));
+}
+
+namespace {
+void fillTable(HighscoreTable& table, const char* prefix, uint32_t score, uint32_t time, uint32_t timeStep) {
+    for (int i = 0; i < kHighscoreRows; ++i) {
+        HighscoreEntry& row = table.rows[i];
+        std::memset(row.name, 0, sizeof row.name);
+        std::snprintf(row.name, sizeof row.name, "%s%d", prefix, i);
+        row.score = score - 37 * i;
+        row.time = time - timeStep * i;
+    }
+}
+}  // namespace
+
+TEST_F(Screens, HighscoresOfEachModeWithTheNewRowMarked) {
+    fillTable(gameState.highscores.tables[0], "FREE", 98765, 4321, 407);
+    fillTable(gameState.highscores.tables[1], "TIME", 12345, 59999, 1111);
+    const std::pair<int, int> marks[] = {{FreePlay, 3}, {TimeAttack, 0}, {Hardcore, 11}, {HundredMoves, 11}};
+    for (auto [mode, row] : marks) {
+        script.push(SDL_KEYDOWN, SDLK_n);
+        showHighscores(mode, row);
+        EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "highscores-mode" + std::to_string(mode)));
+    }
+}
+
+TEST_F(Screens, UploadProgressThenSentOrFailed) {
+    static std::string lastText;
+    seams.upload.drawText = [](const char* text, int x, int y) { lastText = text, drawText(text, x, y); };
+    std::vector<std::pair<std::string, std::string>> wanted = {
+        {"SENDING.......", "upload-sending"}, {"PRESS ANY KEY", "upload-sent"}, {"SEND DATA AGAIN? (Y/N)", "upload-failed"}};
+    script.onSwap = [&] {
+        for (auto& [text, name] : wanted) {
+            if (text != lastText) continue;
+            EXPECT_TRUE(matchesReferencePicture(backBufferShot(), name));
+            text.clear();
+        }
+        if (lastText == "PRESS ANY KEY" || lastText == "SEND DATA AGAIN? (Y/N)") script.push(SDL_KEYDOWN, SDLK_n);
+    };
+    gameState.config.gameMode = TimeAttack;
+    const std::string ok = "HTTP/1.1 200 OK\r\n\r\n";
+    LoopbackServer server({{{ok + "dataok"}, 0, 0, 3000}, {{ok + "no"}, 0, 0, 0}});
+    EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+    EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+    for (auto& [text, name] : wanted) EXPECT_EQ(text, "") << name << " never shown";
+}
+
+namespace {
+bool quiet(const Board& board) {
+    if (gameState.pendingDrops > 0 || !board.particles.empty() || board.flash > 0.01f) return false;
+    for (int c = 0; c < 6; ++c)
+        for (int r = 0; r < 9; ++r) {
+            const Cell& cell = board.cells[c][r];
+            if (cell.falling || cell.slidingLeft || cell.slidingRight || cell.busy) return false;
+        }
+    return true;
+}
+
+// The first exchange, from the bottom, of two blocks that makes a run.
+std::pair<int, int> swapThatScores(const Board& board) {
+    for (int r = 8; r >= 0; --r)
+        for (int c = 0; c < 5; ++c) {
+            int kind[6][9];
+            for (int x = 0; x < 6; ++x)
+                for (int y = 0; y < 9; ++y) kind[x][y] = board.cells[x][y].empty ? 0 : board.cells[x][y].kind;
+            if (!kind[c][r] || !kind[c + 1][r]) continue;
+            std::swap(kind[c][r], kind[c + 1][r]);
+            for (int x = 0; x < 6; ++x)
+                for (int y = 0; y < 9; ++y) {
+                    int k = kind[x][y];
+                    if (k && x < 4 && kind[x + 1][y] == k && kind[x + 2][y] == k) return {c, r};
+                    if (k && y < 7 && kind[x][y + 1] == k && kind[x][y + 2] == k) return {c, r};
+                }
+        }
+    return {-1, -1};
+}
+
+// Feeds one frame's events at each swap and says which frames to keep.
+struct GameDirector {
+    std::deque<std::vector<std::pair<SDL_EventType, int>>> frames;
+    void tap(int key, int times = 1) {
+        for (int i = 0; i < times; ++i) frames.push_back({{SDL_KEYDOWN, key}}), frames.push_back({{SDL_KEYUP, key}});
+    }
+    void feed(ScriptedPlatform& script) {
+        if (frames.empty()) return;
+        for (auto [type, key] : frames.front()) script.push(type, key);
+        frames.pop_front();
+    }
+};
+}  // namespace
+
+// A TIMEATTACK game started with the menu's PLAY and run by the real main
+// loop, frame by frame on a scripted clock, to its GAME OVER.
+TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
+    script.useSeededRandom(2006);
+    gameState.config.gameMode = TimeAttack;
+    gameState.config.musicOn = 1;
+    GameDirector director;
+    enum Phase { Opening, ToCorner, ToSwap, Swapping, Scored, Pausing, Resumed, Ending, Done } phase = Opening;
+    int frame = -1, mark = 0;  // frame 0 is the menu's pass that starts the game
+    uint32_t scoreBefore = 0;
+    std::vector<uint32_t> work;
+    auto keep = [&](const char* name) { EXPECT_TRUE(matchesReferencePicture(backBufferShot(), name)) << "frame " << frame; };
+    script.onSwap = [&] {
+        ++frame;
+        uint32_t spent = frame == 3 ? 70 : phase == Ending && frame == mark ? 60000 : 7;
+        script.mouseButtons = 0;
+        const Board& board = gameState.board;
+        if (frame == 1) keep("game-opening-flash");
+        if (frame == 5) keep("game-blocks-falling");
+        if (phase == Opening && quiet(board)) phase = ToCorner, director.tap(SDLK_RIGHT, 5), director.tap(SDLK_DOWN, 9);
+        if (phase == ToCorner && director.frames.empty()) {
+            keep("game-cursor-corner");
+            auto [c, r] = swapThatScores(board);
+            ASSERT_GE(c, 0) << "no swap makes a run on this board";
+            director.tap(SDLK_LEFT, 4 - c), director.tap(SDLK_UP, 8 - r), director.tap(SDLK_SPACE);
+            phase = ToSwap;
+        }
+        if (phase == ToSwap && director.frames.size() == 1) phase = Swapping, mark = frame + 5, scoreBefore = gameState.score;
+        if (phase == Swapping && frame == mark) keep("game-swap-halfway");
+        if (phase == Swapping && gameState.score > scoreBefore) phase = Scored, mark = frame + 4;
+        if (phase == Scored && frame == mark) keep("game-glows"), director.tap(SDLK_p), phase = Pausing, mark = frame + 1;
+        if (phase == Pausing && frame == mark) keep("game-paused"), director.tap(SDLK_p), phase = Resumed, mark = frame + 2;
+        if (phase == Resumed && frame == mark) phase = Ending, mark = frame + 1;
+        if (phase == Ending && gameState.timeUp && frame == mark + 2) keep("game-over"), phase = Done;
+        if (phase == Done || frame > 2000) gameState.quitRequested = 1;
+        director.feed(script);
+        work.push_back(spent);
+        script.ticks += spent;
+    };
+    script.pointAt(129, 102, true);
+    runMainLoop(gameState);
+    EXPECT_EQ(phase, Done);
+    ASSERT_EQ(script.delays.size(), work.size());
+    for (size_t i = 0; i < work.size(); ++i)
+        EXPECT_EQ(script.delays[i], work[i] < 50 ? 50 - work[i] : 0) << "the pass that worked " << work[i] << " ms";
+    EXPECT_EQ(sound.calls.front(), "play") << "the menu's click";
+}
+
+TEST_F(Screens, TheHudOfEachModeAfterTwoSecondsOfPlay) {
+    script.useSeededRandom(45);
+    for (int mode : {FreePlay, Hardcore, HundredMoves}) {
+        gameState.config.gameMode = mode;
+        gameState.menuPage = MainMenuPage;
+        menuPass(129, 102, true);
+        ASSERT_EQ(gameState.screen, GameScreen);
+        for (int i = 0; i < 41; ++i) runGameFrame(gameState), script.ticks += 50;
+        EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "hud-mode" + std::to_string(mode)));
+    }
+}
+
+namespace {
+struct Point {
+    int x, y;
+};
+constexpr Point kMode{20, 115}, kMinus{305, 145}, kPlus{555, 145}, kBetween{400, 145}, kMusic{20, 175},
+    kPlayer{20, 205}, kDone{40, 415};
+struct Input {
+    Point at{-1, -1};  // a click here, the button held over `held` more events
+    int held = 0;
+    int key = 0;       // or a key pressed and released
+};
+std::vector<Input> clicks(Point at, int times) { return std::vector<Input>(times, Input{at}); }
+std::vector<Input> keys(std::initializer_list<int> symbols) {
+    std::vector<Input> out;
+    for (int key : symbols) out.push_back(Input{{-1, -1}, 0, key});
+    return out;
+}
+std::vector<Input> operator+(std::vector<Input> a, const std::vector<Input>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<unsigned char> configBytes(const char* name, int speed, int mode, int music) {
+    std::vector<unsigned char> bytes(80, 0);
+    std::memcpy(bytes.data(), name, std::strlen(name));
+    std::memcpy(&bytes[12], &speed, 4);
+    std::memcpy(&bytes[24], &mode, 4);
+    bytes[28] = static_cast<unsigned char>(music), bytes[72] = 'Y';
+    return bytes;
+}
+}  // namespace
+
+// Each row starts from the defaults on the options page and ends with a
+// click on <DONE>, unless Escape left first: the bytes config.dat holds.
+TEST_F(Screens, OptionClicksAndKeysAsConfigDatHoldsThem) {
+    struct Row {
+        std::vector<Input> inputs;
+        std::vector<unsigned char> saved;  // empty: nothing written
+    } rows[] = {
+        {{}, configBytes("VELMO", 50, 1, 1)},
+        {clicks(kMode, 1), configBytes("VELMO", 50, 2, 1)},
+        {clicks(kMode, 3), configBytes("VELMO", 50, 4, 1)},
+        {clicks(kMode, 4), configBytes("VELMO", 50, 1, 1)},
+        {{Input{kMode, 3}}, configBytes("VELMO", 50, 2, 1)},
+        {clicks(kMinus, 3) + clicks(kBetween, 2), configBytes("VELMO", 47, 1, 1)},
+        {clicks(kPlus, 52), configBytes("VELMO", 100, 1, 1)},
+        {clicks(kMinus, 52) + clicks(kPlus, 1), configBytes("VELMO", 1, 1, 1)},
+        {clicks(kMusic, 1), configBytes("VELMO", 50, 1, 0)},
+        {clicks(kMusic, 2), configBytes("VELMO", 50, 1, 1)},
+        {clicks(kPlayer, 1) + keys({SDLK_a, SDLK_b, SDLK_1, SDLK_RETURN, SDLK_c}), configBytes("AB1", 50, 1, 1)},
+        {clicks(kPlayer, 1) + keys({SDLK_a, SDLK_BACKSPACE, SDLK_BACKSPACE, SDLK_z, SDLK_RETURN}), configBytes("Z", 50, 1, 1)},
+        {clicks(kPlayer, 1) + keys({SDLK_q, SDLK_w, SDLK_e, SDLK_r, SDLK_t, SDLK_y, SDLK_u, SDLK_i, SDLK_o, SDLK_p}),
+         configBytes("QWERTYUIO", 50, 1, 1)},
+        {clicks(kPlayer, 1) + keys({SDLK_SPACE, SDLK_PERIOD, SDLK_KP1, SDLK_RSHIFT, SDLK_m, SDLK_RETURN}),
+         configBytes("M", 50, 1, 1)},
+        {clicks(kPlayer, 1), configBytes("", 50, 1, 1)},  // the press on <DONE> ends the typing and saves
+        {clicks(kMode, 1) + keys({SDLK_ESCAPE}), {}},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        std::remove("config.dat");
+        std::memset(&gameState.config, 0, sizeof gameState.config);
+        initSceneVariables(gameState);
+        gameState.menuPage = OptionsPage;
+        for (Input input : rows[i].inputs + (rows[i].saved.empty() ? std::vector<Input>{} : clicks(kDone, 1))) {
+            if (input.key) {
+                script.push(SDL_KEYDOWN, input.key), script.push(SDL_KEYUP, input.key), runMenuFrame();
+                continue;
+            }
+            // The menu polls the button after each event, so each goes in a pass of its own.
+            for (int n = 0; n <= input.held; ++n) script.pointAt(input.at.x, input.at.y, true), runMenuFrame();
+            script.pointAt(input.at.x, input.at.y, false), runMenuFrame();
+        }
+        EXPECT_EQ(readFileBytes("config.dat"), rows[i].saved) << "row " << i;
+        EXPECT_EQ(gameState.menuPage, MainMenuPage) << "row " << i;
+    }
+}
