@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Plants faults a player would see, hear or lose into the game and the score
+server, one at a time, and runs the whole suite on each: a fault the suite
+does not fail on is a survivor. The build goes to build-faults/ (or
+$QUADRUNE_BUILD_DIR); every planted file is put back afterwards.
+
+Usage: tools/fault_survey.py [--only ID,ID...] [--list]
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# id, file, text as it stands, text with the fault, what the player would meet
+FAULTS = [
+    ("base-default-speed", "src/base/config_file.cpp", "config.speed = 50;", "config.speed = 51;",
+     "a fresh player's speed shows 051"),
+    ("base-config-marker", "src/base/config_file.cpp", "if (config.validMarker == 'Y') return;",
+     "if (config.validMarker == 'y') return;", "saved settings are replaced by the defaults at every start"),
+    ("base-save-no-rename", "src/base/file_util.cpp", "if (!written || std::rename(temporary.c_str(), path) != 0) {",
+     "if (!written || true) {", "no save ever reaches its file"),
+    ("base-arrow-keys-lost", "src/base/game_state.cpp", "if (symbol >= 0 && symbol < kKeyTableSize)",
+     "if (symbol >= 0 && symbol < 256)", "the arrow keys do nothing"),
+    ("base-key-release-as-press", "src/base/platform.cpp",
+     "event.kind = raw.type == SDL_KEYDOWN ? InputEvent::KeyDown : InputEvent::KeyUp;",
+     "event.kind = InputEvent::KeyDown;", "a released key stays held"),
+    ("base-player-dir", "src/base/player_dir.cpp", 'return std::string(home) + "/.local/share/quadrune";',
+     'return std::string(home) + "/.local/quadrune";',
+     "the installed game keeps its saves in the wrong folder"),
+
+    ("sound-mono-garbled", "src/sound/sound_mixer.cpp", "out[2 * i] = out[2 * i + 1] = in[i];",
+     "out[2 * i] = in[i], out[2 * i + 1] = in[i / 2];", "mono effects sound garbled on the right"),
+    ("sound-loop-stops", "src/sound/sound_decoder.cpp", "if (!d.loop || !d.readSinceStart) break;",
+     "break;", "the music stops at its end instead of looping"),
+    ("sound-clamp-wraps", "src/sound/sound_mixer.cpp",
+     "out[i] = static_cast<int16_t>(v > INT16_MAX ? INT16_MAX : v < INT16_MIN ? INT16_MIN : v);",
+     "out[i] = static_cast<int16_t>(v);", "loud moments crackle instead of clipping"),
+    ("sound-restart-midway", "src/sound/sound_stream.cpp", "    rewindSoundDecoder(stream.decoder);\n", "",
+     "music switched back on resumes mid-piece"),
+    ("sound-ring-misreads", "src/sound/sound_ring.cpp", "size_t at = (taken + done) % capacity_;",
+     "size_t at = (taken + done + 1) % capacity_;", "the music crackles"),
+    ("sound-effect-half", "src/sound/sound_channels.cpp",
+     "size_t take = std::min(frameCount - done, total - v.position);",
+     "size_t take = std::min(frameCount - done, total / 2 - std::min(total / 2, v.position));",
+     "effects are cut short"),
+    ("sound-resample-off", "src/sound/sound_mixer.cpp", "r.phase += r.fromRate;", "r.phase += r.fromRate + 1;",
+     "sounds of another rate play out of tune"),
+
+    ("render-png-bgr", "src/render/png_loader.cpp", "png_set_filler(png, 0xFF, PNG_FILLER_AFTER);",
+     "png_set_filler(png, 0xFF, PNG_FILLER_AFTER);\n    png_set_bgr(png);", "pictures with red and blue swapped"),
+    ("render-png-row-off", "src/render/png_loader.cpp",
+     "rows[y] = image.pixels + static_cast<size_t>(y) * width * kPixelBytes;",
+     "rows[y] = image.pixels + static_cast<size_t>((y + 1) % height) * width * kPixelBytes;",
+     "every picture drawn a row off"),
+    ("render-font-grid", "src/render/text_render.cpp", "constexpr int kCellsPerRow = 9;",
+     "constexpr int kCellsPerRow = 10;", "the font grid misread: wrong letters"),
+    ("render-font-advance", "src/render/text_render.cpp", "glTranslatef(kCellPixels, 0, 0);\n    glEndList();\n}",
+     "glTranslatef(kCellPixels - 2, 0, 0);\n    glEndList();\n}", "letters crowd together"),
+    ("render-loading-line", "src/render/text_render.cpp", "-0.2f - 0.07f *", "-0.2f - 0.05f *",
+     "the loading screen's second line stands elsewhere"),
+    ("render-field-of-view", "src/render/scene.cpp", "gluPerspective(45.0,", "gluPerspective(50.0,",
+     "the whole scene is smaller"),
+    ("render-cube-upside-down", "src/render/scene.cpp",
+     "{0, 0, -kHalf, kHalf, kHalf},   {1, 0, kHalf, kHalf, kHalf},    {1, 1, kHalf, -kHalf, kHalf},   {0, 1, -kHalf, -kHalf, kHalf},",
+     "{0, 1, -kHalf, kHalf, kHalf},   {1, 1, kHalf, kHalf, kHalf},    {1, 0, kHalf, -kHalf, kHalf},   {0, 0, -kHalf, -kHalf, kHalf},",
+     "block pictures stand on their heads"),
+
+    ("game-score-halved", "src/game/board_rules.cpp", "gameState.score += static_cast<uint32_t>(n * kind * 10);",
+     "gameState.score += static_cast<uint32_t>(n * kind * 5);", "runs score half"),
+    ("game-time-bonus", "src/game/board_rules.cpp", "n * 100 * (5 + kind)", "n * 100 * (4 + kind)",
+     "TIMEATTACK's bonus is short"),
+    ("game-fall-fast", "src/game/board_rules.cpp", "if (cell.fallProgress <= kLastStep) {\n        cell.fallProgress += kStep;",
+     "if (cell.fallProgress <= kLastStep) {\n        cell.fallProgress += 2 * kStep;", "blocks fall twice as fast"),
+    ("game-cursor-row-off", "src/game/game_screen.cpp",
+     "(state.boardRows - state.cursorRow) * kCellPitch", "(state.boardRows - state.cursorRow - 1) * kCellPitch",
+     "the cursor is drawn a row below the cells it swaps"),
+    ("game-flash-slow", "src/game/particles.cpp", "if (board.flash > 0.0f) board.flash -= kFadeStep;",
+     "if (board.flash > 0.0f) board.flash -= kFadeStep / 2;", "the flash lingers"),
+    ("game-time-left-text", "src/game/game_hud.cpp", "state.timeLeftMs / 1000.0", "state.timeLeftMs / 100.0",
+     "the HUD shows ten times the time left"),
+    ("game-paused-moved", "src/game/game_hud.cpp", "{{250, 240, \"PAUSED\"}}", "{{260, 240, \"PAUSED\"}}",
+     "PAUSED stands off centre"),
+    ("game-drain-fast", "src/game/game_clock.cpp", "return elapsedMs / 100000 + 1;", "return elapsedMs / 10000 + 1;",
+     "TIMEATTACK drains far too fast"),
+    ("game-pause-moves", "src/game/game_screen.cpp", "if (state.paused != 1) handlePlayKeys(state);",
+     "handlePlayKeys(state);", "the cursor moves while paused"),
+    ("game-swap-arc", "src/game/board_drawing.cpp", "constexpr float kArcPerPercent = 0.03141592f;",
+     "constexpr float kArcPerPercent = 0.0f;", "swapped blocks pass through each other"),
+
+    ("menu-mode-skipped", "src/menu/options_page.cpp", "if (mode == 5) mode = FreePlay;",
+     "if (mode >= 4) mode = FreePlay;", "the options skip 100 MOVES"),
+    ("menu-click-repeats", "src/menu/options_page.cpp",
+     "if (gameState.nameEntryActive || !leftDown || gameState.clickLatch != 0 || !pointerIn(area)) return false;",
+     "if (gameState.nameEntryActive || !leftDown || !pointerIn(area)) return false;",
+     "one click acts again while the button is held"),
+    ("menu-lower-case", "src/menu/name_entry.cpp", "if (symbol > 96) symbol -= 32;", "",
+     "typed names are lower case"),
+    ("menu-pick-flipped", "src/menu/menu_drawing.cpp",
+     "gluPickMatrix(gameState.mouseX, static_cast<double>(viewport[3]) - gameState.mouseY, 2, 2, viewport);",
+     "gluPickMatrix(gameState.mouseX, gameState.mouseY, 2, 2, viewport);", "the pointer picks the wrong item"),
+    ("menu-hover-dim", "src/menu/menu_drawing.cpp", "glBlendFunc(GL_SRC_ALPHA, GL_ONE);\n    glColor3f(0.6f, 0.6f, 0.6f);",
+     "glBlendFunc(GL_SRC_ALPHA, GL_ONE);\n    glColor3f(0.2f, 0.2f, 0.2f);", "the hovered item barely lights up"),
+    ("menu-music-label", "src/menu/options_page.cpp", "gameState.config.musicOn ? \"ON (+-+)\" : \"OFF\"",
+     "gameState.config.musicOn ? \"ON (+-+)\" : \"ON (+-+)\"", "the music line always says ON"),
+    ("menu-speed-wraps", "src/menu/options_page.cpp", "std::clamp<int64_t>(speed, 0, 100)",
+     "(speed + 101) % 101", "speed wraps from 100 to 0"),
+
+    ("scores-wrong-table", "src/scores/highscore_screen.cpp", "tables[mode == FreePlay ? 0 : 1]", "tables[0]",
+     "TIMEATTACK shows the FREE PLAY table"),
+    ("scores-mark-off", "src/scores/highscore_screen.cpp", "if (i == markedRow) texts.push_back({\">\", 0, y});",
+     "if (i == markedRow + 1) texts.push_back({\">\", 0, y});", "the new row's mark stands a row low"),
+    ("scores-free-play-threshold", "src/scores/highscore_table.cpp", "if (seconds < 100) return kNotEntered;",
+     "if (seconds < 10) return kNotEntered;", "short FREE PLAY games enter the table"),
+    ("scores-save-short", "src/scores/highscore_table.cpp",
+     "writeFileAtomically(kHighscoreFileName, &gameState.highscores, sizeof(HighscoreStore));",
+     "writeFileAtomically(kHighscoreFileName, &gameState.highscores, sizeof(HighscoreStore) - 8);",
+     "highscore.dat loses its marker: the tables reset at the next start"),
+    ("scores-split-ack-missed", "src/scores/response_scanner.cpp", "size_t keep = sizeof kAck - 2;",
+     "size_t keep = sizeof kAck - 4;", "an acknowledgement split into packets is missed"),
+    ("scores-time-in-seconds", "src/scores/score_submit.cpp", "record.time = gameState.elapsedMs;",
+     "record.time = gameState.elapsedMs / 1000;", "the upload sends seconds for milliseconds"),
+    ("scores-failed-text", "src/scores/score_submit.cpp", "seams.upload.drawText(\"FAILED!\", 100, 230);",
+     "seams.upload.drawText(\"FAILED!\", 100, 260);", "FAILED! overlaps the retry question"),
+
+    ("app-frame-period", "src/app/startup.cpp", "constexpr uint32_t kFrameMs = 50;", "constexpr uint32_t kFrameMs = 40;",
+     "the game runs a quarter too fast"),
+    ("app-no-menu-music", "src/app/startup.cpp",
+     "if (state.config.musicOn) state.musicChannel = FSOUND_Stream_Play(FSOUND_FREE, state.menuMusicStream);",
+     "", "no music in the menu at start"),
+    ("app-no-save-at-exit", "src/app/startup.cpp", "void shutdownGame(GameState& state) {\n    saveHighscores();",
+     "void shutdownGame(GameState& state) {", "a fresh player's highscores are not kept"),
+    ("app-no-game-results", "src/app/startup.cpp",
+     "showGameResults = [](int mode) { showHighscores(mode, insertHighscore(mode)); };",
+     "showGameResults = [](int mode) { showHighscores(mode, kNotEntered); };", "a finished game is never entered"),
+
+    ("server-no-escape", "server/leaderboard_page.cpp", "case '<': out += \"&lt;\"; break;", "",
+     "a name can inject markup into the leaderboard"),
+    ("server-order-reversed", "server/sqlite_score_store.cpp", "if (mode == 2) return \"time_ms DESC\";",
+     "if (mode == 2) return \"time_ms ASC\";", "TIMEATTACK's leaderboard lists the shortest games first"),
+    ("server-ack-on-failure", "server/score_server.cpp",
+     "if (store.add(verdict.upload) == StoreResult::Unavailable)\n            return plain(res, 503, \"scores cannot be stored now, try again\");",
+     "store.add(verdict.upload);", "a lost row is acknowledged"),
+    ("server-score-unchecked", "server/upload_check.cpp",
+     "if (score != int64_t(row.score)) return \"score is not the sum of kind x count x 10\";", "",
+     "made-up scores are accepted"),
+    ("server-no-rate-limit", "server/rate_limiter.cpp", "if (bucket.tokens < 1.0) return false;", "",
+     "one address can flood the table"),
+]
+
+
+def run(command, log, cwd=None, timeout=None):
+    with open(log, "w") as out:
+        return subprocess.run(command, cwd=cwd, stdout=out, stderr=subprocess.STDOUT, timeout=timeout).returncode
+
+
+def failed_tests(log):
+    text = open(log, errors="replace").read()
+    return re.findall(r"^\s*\d+ - (\S+)", text.split("The following tests FAILED:")[-1], re.M) if \
+        "The following tests FAILED:" in text else []
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--only", default="")
+    parser.add_argument("--list", action="store_true")
+    args = parser.parse_args()
+    faults = [f for f in FAULTS if not args.only or f[0] in args.only.split(",")]
+    if args.list:
+        for fault in faults:
+            print(f"{fault[0]:28} {fault[4]}")
+        return 0
+    build = os.environ.get("QUADRUNE_BUILD_DIR", os.path.join(TOP, "build-faults"))
+    os.makedirs(build, exist_ok=True)
+    env = dict(os.environ, LIBGL_ALWAYS_SOFTWARE="1")
+    subprocess.run(["cmake", "-S", TOP, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                    "-DQUADRUNE_BENCHMARKS=OFF"], check=True, stdout=subprocess.DEVNULL)
+    if run(["cmake", "--build", build, "-j", str(os.cpu_count())], os.path.join(build, "clean-build.log")):
+        sys.exit("the unplanted tree does not build")
+    caught = 0
+    for ident, path, old, new, what in faults:
+        source = os.path.join(TOP, path)
+        original = open(source).read()
+        if original.count(old) != 1:
+            sys.exit(f"{ident}: the text to replace is not in {path} exactly once")
+        started = time.time()
+        try:
+            open(source, "w").write(original.replace(old, new))
+            log = os.path.join(build, f"fault-{ident}.log")
+            if run(["cmake", "--build", build, "-j", str(os.cpu_count())], log):
+                verdict, tests = "does not build", []
+            else:
+                run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120"], log, cwd=build)
+                tests = failed_tests(log)
+                verdict = "caught" if tests else "SURVIVED"
+        finally:
+            open(source, "w").write(original)
+            os.utime(source)
+        caught += verdict == "caught"
+        print(f"{ident:28} {verdict:9} {time.time() - started:5.0f} s  {what}; {' '.join(tests[:4])}", flush=True)
+    print(f"{caught} of {len(faults)} caught")
+    # Leave the build as the tree is.
+    run(["cmake", "--build", build, "-j", str(os.cpu_count())], os.path.join(build, "clean-build.log"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
