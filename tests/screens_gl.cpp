@@ -19,6 +19,7 @@
 #include "scores/highscore_screen.h"
 #include "scores/score_submit.h"
 #include "scripted_seams.h"
+#include "sound/sound_system.h"
 #include "test_support.h"
 
 // Every screen as the player meets it, drawn by the game's own frame
@@ -51,10 +52,53 @@ protected:
 };
 }  // namespace
 
-TEST_F(Screens, LoadingScreen) {
+namespace {
+// A sound layer that opens nothing and notes which music it is asked to start.
+struct FakeSoundLayer {
+    static inline float version = 3.75f;
+    static inline std::vector<FSOUND_STREAM*> started;
+    static inline char stream[2], sample[3];
+    SeamOverride override_;
+    FakeSoundLayer() {
+        started.clear();
+        seams.sound.getVersion = [] { return version; };
+        seams.sound.setMixer = [](int) -> signed char { return 1; };
+        seams.sound.init = [](int, int, unsigned) -> signed char { return 1; };
+        seams.sound.getError = [] { return 0; };
+        seams.sound.streamOpen = [](const char* name, unsigned, int, int) {
+            return reinterpret_cast<FSOUND_STREAM*>(&stream[std::strstr(name, "menu") ? 1 : 0]);
+        };
+        seams.sound.sampleLoad = [](int, const char*, unsigned, int, int) { return reinterpret_cast<FSOUND_SAMPLE*>(sample); };
+        seams.sound.sampleSetMode = [](FSOUND_SAMPLE*, unsigned) -> signed char { return 1; };
+        seams.sound.streamPlay = [](int, FSOUND_STREAM* s) { return started.push_back(s), 0; };
+    }
+};
+}  // namespace
+
+// Start-up announces every sound file on the loading screen, then starts
+// the menu music when the settings want it and the sound layer is recent.
+TEST_F(Screens, StartingTheSoundShowsTheLoadingScreenAndTheMenuMusic) {
     glClearColor(0, 0, 0, 0);  // as start-up has it
-    showLoadingScreen("Loading..", "Sound system..data/audio/muzaik.mp3..");
-    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "loading"));
+    struct Case {
+        float version;
+        int music;
+        bool menuMusic;
+    } cases[] = {{3.75f, 1, true}, {3.75f, 0, false}, {3.0f, 1, false}};
+    for (const Case& c : cases) {
+        FakeSoundLayer sound;
+        FakeSoundLayer::version = c.version;
+        gameState.config.musicOn = static_cast<uint8_t>(c.music);
+        gameState.soundEnabled = 1;
+        int swaps = 0;
+        script.onSwap = [&] {
+            if (swaps++ == 0) { EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "loading")); }
+        };
+        startSoundSystem(gameState);
+        EXPECT_EQ(swaps, c.version < 3.75f ? 0 : 5) << "a loading screen for each file";
+        std::vector<FSOUND_STREAM*> want;
+        if (c.menuMusic) want.push_back(gameState.menuMusicStream);
+        EXPECT_EQ(FakeSoundLayer::started, want) << c.version << " " << c.music;
+    }
 }
 
 TEST_F(Screens, MainMenuAtRestAndUnderThePointer) {
@@ -164,6 +208,10 @@ struct GameDirector {
     void tap(int key, int times = 1) {
         for (int i = 0; i < times; ++i) frames.push_back({{SDL_KEYDOWN, key}}), frames.push_back({{SDL_KEYUP, key}});
     }
+    void walk(int fromColumn, int fromRow, int toColumn, int toRow) {
+        tap(toColumn < fromColumn ? SDLK_LEFT : SDLK_RIGHT, std::abs(toColumn - fromColumn));
+        tap(toRow < fromRow ? SDLK_UP : SDLK_DOWN, std::abs(toRow - fromRow));
+    }
     void feed(ScriptedPlatform& script) {
         if (frames.empty()) return;
         for (auto [type, key] : frames.front()) script.push(type, key);
@@ -179,7 +227,8 @@ TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
     gameState.config.gameMode = TimeAttack;
     gameState.config.musicOn = 1;
     GameDirector director;
-    enum Phase { Opening, ToCorner, ToSwap, Swapping, Scored, Pausing, Resumed, Ending, Done } phase = Opening;
+    enum Phase { Opening, ToCorner, ToSwap, Swapping, Scored, Pausing, Resumed, Playing, Ending, Done } phase = Opening;
+    uint32_t moves = 77;  // the player's own sequence, apart from the game's
     int frame = -1, mark = 0;  // frame 0 is the menu's pass that starts the game
     uint32_t scoreBefore = 0;
     std::vector<uint32_t> work;
@@ -196,7 +245,7 @@ TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
             keep("game-cursor-corner");
             auto [c, r] = swapThatScores(board);
             ASSERT_GE(c, 0) << "no swap makes a run on this board";
-            director.tap(SDLK_LEFT, 4 - c), director.tap(SDLK_UP, 8 - r), director.tap(SDLK_SPACE);
+            director.walk(4, 8, c, r), director.tap(SDLK_SPACE);
             phase = ToSwap;
         }
         if (phase == ToSwap && director.frames.size() == 1) phase = Swapping, mark = frame + 5, scoreBefore = gameState.score;
@@ -204,9 +253,18 @@ TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
         if (phase == Swapping && gameState.score > scoreBefore) phase = Scored, mark = frame + 4;
         if (phase == Scored && frame == mark) keep("game-glows"), director.tap(SDLK_p), phase = Pausing, mark = frame + 1;
         if (phase == Pausing && frame == mark) keep("game-paused"), director.tap(SDLK_p), phase = Resumed, mark = frame + 2;
-        if (phase == Resumed && frame == mark) phase = Ending, mark = frame + 1;
+        if (phase == Resumed && frame == mark) phase = Playing, mark = frame + 600;
+        if (phase == Playing && frame >= mark && director.frames.empty()) phase = Ending, mark = frame + 1;
+        // Half a minute of play that takes every run it sees and swaps at random
+        // otherwise, so that the last picture holds every rule's doing.
+        if (phase == Playing && director.frames.empty()) {
+            auto [c, r] = quiet(board) ? swapThatScores(board) : std::pair{-1, -1};
+            moves = moves * 1103515245u + 12345u;
+            if (c < 0) c = (moves >> 16) % 5, r = (moves >> 20) % 9;
+            director.walk(gameState.cursorColumn, gameState.cursorRow, c, r), director.tap(SDLK_SPACE);
+        }
         if (phase == Ending && gameState.timeUp && frame == mark + 2) keep("game-over"), phase = Done;
-        if (phase == Done || frame > 2000) gameState.quitRequested = 1;
+        if (phase == Done || frame > 3000) gameState.quitRequested = 1;
         director.feed(script);
         work.push_back(spent);
         script.ticks += spent;

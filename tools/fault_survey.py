@@ -88,6 +88,18 @@ FAULTS = [
      "TIMEATTACK drains far too fast"),
     ("game-pause-moves", "src/game/game_screen.cpp", "if (state.paused != 1) handlePlayKeys(state);",
      "handlePlayKeys(state);", "the cursor moves while paused"),
+    ("game-fall-into-reserved", "src/game/board_rules.cpp", "bool holeBelow = below.empty && !below.busy;",
+     "bool holeBelow = below.empty;", "a block falls into a cell another is already coming to"),
+    ("game-drop-overwrites", "src/game/board_rules.cpp", "if (!top.empty) return;  // the drop waits for a free top cell",
+     "", "a new block replaces one standing at the top"),
+    ("game-busy-blocks-match", "src/game/board_model.cpp", "return cell.kind == kind && !cell.empty && !cell.busy;",
+     "return cell.kind == kind && !cell.empty;", "blocks still moving complete runs"),
+    ("game-no-crossing", "src/game/board_model.cpp", "if (!nested) appendFirstCrossing(board, list, kind, true);",
+     "", "a run's crossing run is left standing"),
+    ("game-slide-into-hole", "src/game/board_rules.cpp", "        to.empty = false;\n        from.empty = true;",
+     "        to.empty = false;", "a block slid into a hole stays behind as well"),
+    ("game-landing-keeps-falling", "src/game/board_rules.cpp", "if (open && !next.slidingLeft && !next.slidingRight) below.falling = true;",
+     "if (open) below.falling = true;", "a falling block drops into a swap under way"),
     ("game-swap-arc", "src/game/board_drawing.cpp", "constexpr float kArcPerPercent = 0.03141592f;",
      "constexpr float kArcPerPercent = 0.0f;", "swapped blocks pass through each other"),
 
@@ -193,7 +205,7 @@ def main():
             if run(["cmake", "--build", build, "-j", str(os.cpu_count())], log):
                 verdict, tests = "does not build", []
             else:
-                run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120"], log, cwd=build)
+                run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120", "--output-on-failure"], log, cwd=build)
                 tests = failed_tests(log)
                 verdict = "caught" if tests else "SURVIVED"
         finally:
