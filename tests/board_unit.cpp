@@ -26,49 +26,7 @@ std::string bottomOf(const std::string& picture, const std::string& like) {
     return picture.substr(picture.size() - lines * 7);
 }
 
-struct Timing {
-    const char* what;
-    std::initializer_list<const char*> start;  // bottom-aligned
-    int swapColumn, swapRow;                   // -1: no swap
-    int frames;
-    std::string want;  // the bottom rows afterwards
-    uint32_t score;
-    int column = -1, row = -1;  // a cell that must (not) be falling then
-    bool falling = false;
-};
-
-const std::initializer_list<const char*> kTopBlock = {"3.....", "......", "......", "......", "......",
-                                                      "......", "......", "......", "......"};
 }  // namespace
-
-TEST_F(BoardRules, MovesTakeTheirFrames) {
-    const Timing cases[] = {
-        {"a swap runs ten frames", {"..12.."}, 2, 8, 10, "..12..\n", 0, 2, 8, false},
-        {"and exchanges in the eleventh", {"..12.."}, 2, 8, 11, "..21..\n", 0},
-        {"a block moved right onto a hole falls at once", {"..1...", "..2...", "..32..", "..43.."}, 2, 5, 11,
-         "...1..\n..2...\n..32..\n..43..\n", 0, 3, 5, true},
-        {"a block moved left onto a hole waits a frame", {"...1..", "...2..", "..23..", "..34.."}, 2, 5, 11,
-         "..1...\n...2..\n..23..\n..34..\n", 0, 2, 5, false},
-        {"and then falls", {"...1..", "...2..", "..23..", "..34.."}, 2, 5, 12, "..1...\n...2..\n..23..\n..34..\n", 0,
-         2, 5, true},
-        {"a fall from the top is one frame short of the floor", kTopBlock, -1, -1, 81, "3.....\n......\n", 0},
-        {"and lands in frame 82", kTopBlock, -1, -1, 82, "......\n3.....\n", 0, 0, 8, false},
-        {"a column over a hole comes down whole", {"1.....", "2.....", "3.....", "......"}, -1, -1, 14,
-         "1.....\n2.....\n3.....\n", 0},
-        {"a landing block completes its run in that frame", {"..1...", "11.2.."}, -1, -1, 12, "......\n...2..\n",
-         30},
-        {"and not a frame earlier", {"..1...", "11.2.."}, -1, -1, 11, "..1...\n11.2..\n", 0},
-    };
-    for (const Timing& c : cases) {
-        resetBoard();
-        layBlocks(c.start);
-        if (c.swapColumn >= 0) startSwap(board, c.swapColumn, c.swapRow);
-        for (int f = 0; f < c.frames; ++f) runRulesFrame();
-        EXPECT_EQ(bottomOf(boardPicture(), c.want), c.want) << c.what;
-        EXPECT_EQ(gameState.score, c.score) << c.what;
-        if (c.column >= 0) { EXPECT_EQ(cellAt(c.column, c.row).falling, c.falling) << c.what; }
-    }
-}
 
 TEST_F(BoardRules, SwapsOnBusyOrFallingCellsOrOffTheBoardAreRefused) {
     struct Case {
@@ -100,19 +58,6 @@ TEST_F(BoardRules, SwapsOnBusyOrFallingCellsOrOffTheBoardAreRefused) {
         std::memcpy(after.data(), board.cells, after.size());
         EXPECT_EQ(before == after, cases[i].refused) << "case " << i;
     }
-}
-
-TEST_F(BoardRules, DropsWaitForAFreeTopCellAndComeOnePerFrame) {
-    gameState.pendingDrops = 2;
-    platform.randomValues = {9, 7, 3, 12, 4};
-    runRulesFrame();  // column 9 % 6, kind 7 % 5 + 1
-    EXPECT_EQ(boardPicture().substr(0, 7), "...3..\n");
-    runRulesFrame();  // column 3 is still taken: the drop waits
-    EXPECT_EQ(platform.randomCalls, 3);
-    EXPECT_EQ(gameState.pendingDrops, 1);
-    runRulesFrame();
-    EXPECT_EQ(cellAt(0, 0).kind, 5);
-    EXPECT_EQ(gameState.pendingDrops, 0);
 }
 
 TEST_F(BoardRules, RunsScoreGlowFlashAndBoom) {

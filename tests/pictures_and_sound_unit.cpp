@@ -38,21 +38,6 @@ std::pair<int, std::string> loadInChild(const std::string& path) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end())};
 }
 
-void writeWav(const std::string& path, int rate, const std::vector<int16_t>& stereo) {
-    SF_INFO info{0, rate, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_writef_short(file, stereo.data(), static_cast<sf_count_t>(stereo.size() / 2));
-    sf_close(file);
-}
-
-std::vector<int16_t> readLooping(const std::string& path, size_t frames, size_t piece) {
-    SoundDecoder decoder;
-    EXPECT_EQ(openSoundDecoder(decoder, path.c_str(), 44100, true), SoundOk);
-    std::vector<int16_t> out(frames * 2);
-    for (size_t done = 0, got = 1; done < frames && got > 0; done += got)
-        got = readSoundFrames(decoder, out.data() + 2 * done, std::min(piece, frames - done));
-    return out;
-}
 }  // namespace
 
 TEST(Pictures, EveryFailureNamesTheFileAndEndsWithCode12) {
@@ -75,25 +60,6 @@ TEST(Pictures, EveryFailureNamesTheFileAndEndsWithCode12) {
     }
     EXPECT_EQ(loadInChild("none.png"), std::make_pair(12, std::string("Error while loading 'none.png'\n")));
     EXPECT_EQ(loadInChild("whole.png"), std::make_pair(0, std::string()));
-}
-
-TEST(Sound, LoopsJoinWithoutAGapOrARepeatAtAnyRate) {
-    std::vector<int16_t> ramp;
-    for (int i = 0; i < 3001; ++i) ramp.insert(ramp.end(), {int16_t(i * 7 - 8000), int16_t(i * 7 - 7900)});
-    writeWav("ramp.wav", 44100, ramp);
-    std::vector<int16_t> looped = readLooping("ramp.wav", 3001 * 3 + 500, 777);
-    for (size_t i = 0; i < looped.size(); ++i) ASSERT_EQ(looped[i], ramp[i % ramp.size()]) << i;
-    // At half the rate every other frame lies halfway, across the seam too.
-    writeWav("slow.wav", 22050, std::vector<int16_t>(ramp.begin(), ramp.begin() + 2000));
-    std::vector<int16_t> slow = readLooping("slow.wav", 4011, 333);
-    for (size_t k = 0; k + 1 < slow.size() / 4; ++k) {
-        int a = ramp[2 * (k % 1000)], b = ramp[2 * ((k + 1) % 1000)];
-        ASSERT_EQ(slow[4 * k + 2], a + (b - a) / 2) << k;
-    }
-    std::vector<int16_t> frames;
-    EXPECT_EQ(decodeSoundFile("absent.ogg", 44100, frames), SoundFileNotFound);
-    writeFileBytes("notes.ogg", Bytes(3000, 'x'));
-    EXPECT_EQ(decodeSoundFile("notes.ogg", 44100, frames), SoundFileFormat);
 }
 
 TEST(Sound, MixingSaturatesInsteadOfWrapping) {

@@ -56,8 +56,3 @@ int blocksOnBoard() {
         for (int r = 0; r < gameState.boardRows; ++r) n += cellAt(c, r).empty ? 0 : 1;
     return n;
 }
-
-void runRulesFrame() {
-    updateBoard(gameState.board);
-    resolveRuns(gameState.board);
-}

@@ -15,5 +15,3 @@ void putBlock(int column, int row, int kind);
 // The board as lines top to bottom, '.' for empty cells.
 std::string boardPicture();
 int blocksOnBoard();
-// One unpaused frame of rules, as the game screen runs it.
-void runRulesFrame();

@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
-#include <cstdlib>
 
 #include "base/game_state.h"
 #include "render/bitmap_font_init.h"
@@ -25,17 +24,3 @@ bool openContext() {
 }  // namespace
 
 void GlFixture::SetUp() { ASSERT_TRUE(openContext()) << "no GL window on a virtual display: " << SDL_GetError(); }
-
-Rgb pixelFromTop(int x, int y) {
-    uint8_t p[3];
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, 479 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
-
-bool near(Rgb p, Rgb want, int tolerance) {
-    return std::abs(p.r - want.r) <= tolerance && std::abs(p.g - want.g) <= tolerance &&
-           std::abs(p.b - want.b) <= tolerance;
-}

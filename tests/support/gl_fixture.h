@@ -7,10 +7,3 @@ class GlFixture : public ::testing::Test {
 protected:
     void SetUp() override;
 };
-
-struct Rgb {
-    int r, g, b;
-};
-// One pixel, y counted from the top as the mouse does.
-Rgb pixelFromTop(int x, int y);
-bool near(Rgb p, Rgb want, int tolerance = 3);
