@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "base/game_random.h"
 #include "base/game_state.h"
 #include "board_setup.h"
 #include "game/game_clock.h"
@@ -101,4 +103,14 @@ TEST_F(GameKeys, EachPressActsOnceWithinTheBoardAndPauseHoldsThePlayKeys) {
     setKeyDown(SDLK_SPACE, 1);
     handleGameKeys(gameState);
     EXPECT_TRUE(cellAt(3, 5).slidingRight && cellAt(4, 5).slidingLeft) << "space swaps under the cursor";
+}
+
+// A game's blocks depend on every number drawn, so the generator is the
+// C library's own sequence, whatever the seed, and not the library itself.
+TEST(GameRandomNumbers, FollowTheCLibrarysRandForAnySeed) {
+    for (unsigned seed : {0u, 1u, 42u, 127773u, 2147483647u, 2147483648u, 3000000000u, 4294967295u, 1765115000u}) {
+        std::srand(seed);
+        GameRandom random(seed);
+        for (int i = 0; i < 20000; ++i) ASSERT_EQ(random.next(), std::rand()) << "seed " << seed << ", draw " << i;
+    }
 }
