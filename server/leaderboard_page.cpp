@@ -1,5 +1,7 @@
 #include "leaderboard_page.h"
 
+#include "base/game_modes.h"
+
 #include <cstdio>
 
 namespace {
@@ -62,12 +64,8 @@ std::string renderBoard(const ModeBoard& board) {
 }  // namespace
 
 const char* modeTitle(int mode) {
-    switch (mode) {
-        case 1: return "FREE PLAY";
-        case 2: return "TIMEATTACK";
-        case 3: return "HARDCORE";
-        default: return "100 MOVES";
-    }
+    const char* name = gameModeName(mode);
+    return name ? name : "100 MOVES";
 }
 
 std::string escapeHtml(const std::string& text) {

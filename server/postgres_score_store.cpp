@@ -7,12 +7,14 @@
 #include <stdexcept>
 
 #include "postgres_schema.h"
+#include "base/game_modes.h"
 
 namespace {
 
 const char* orderFor(int mode) {
-    if (mode == 1) return "score::float8 / time_ms DESC";
-    if (mode == 2) return "time_ms DESC";
+    const ModeFacts* facts = modeFacts(mode);
+    if (facts && facts->ranking == Ranking::ScorePerSecond) return "score::float8 / time_ms DESC";
+    if (facts && facts->ranking == Ranking::Duration) return "time_ms DESC";
     return "score DESC";
 }
 

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "base/game_modes.h"
+
 namespace {
 
 // WAL with synchronous=FULL: a commit has reached the disk when it returns.
@@ -17,8 +19,9 @@ const char* const kSchema =
     " UNIQUE (mode, image));";
 
 const char* orderFor(int mode) {
-    if (mode == 1) return "CAST(score AS REAL) / time_ms DESC";
-    if (mode == 2) return "time_ms DESC";
+    const ModeFacts* facts = modeFacts(mode);
+    if (facts && facts->ranking == Ranking::ScorePerSecond) return "CAST(score AS REAL) / time_ms DESC";
+    if (facts && facts->ranking == Ranking::Duration) return "time_ms DESC";
     return "score DESC";
 }
 

@@ -7,16 +7,6 @@
 
 const char* const kConfigFileName = "config.dat";
 
-const char* gameModeName(int32_t mode) {
-    switch (mode) {
-        case FreePlay: return "FREE PLAY";
-        case TimeAttack: return "TIMEATTACK";
-        case Hardcore: return "HARDCORE";
-        case HundredMoves: return "100 MOVES";
-        default: return nullptr;
-    }
-}
-
 void loadConfig() {
     unsigned char buffer[sizeof(ConfigRecord)] = {};
     // A short file leaves the rest zero, so its marker byte cannot read 'Y'.

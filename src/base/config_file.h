@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/game_modes.h"
+
 // The player's settings, stored as these exact 80 bytes in config.dat.
 struct ConfigRecord {
     char playerName[10];
@@ -19,11 +21,6 @@ static_assert(offsetof(ConfigRecord, speed) == 12);
 static_assert(offsetof(ConfigRecord, gameMode) == 24);
 static_assert(offsetof(ConfigRecord, musicOn) == 28);
 static_assert(offsetof(ConfigRecord, validMarker) == 72);
-
-enum GameMode : int32_t { FreePlay = 1, TimeAttack = 2, Hardcore = 3, HundredMoves = 4 };
-
-// "FREE PLAY", "TIMEATTACK", "HARDCORE", "100 MOVES"; null for any other value.
-const char* gameModeName(int32_t mode);
 
 extern const char* const kConfigFileName;
 

@@ -1,6 +1,7 @@
 #include "scores/highscore_screen.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <cctype>
 #include <cstdio>
@@ -47,7 +48,7 @@ void handleEvents(ScreenKeys& keys) {
 }
 
 void addRows(std::vector<ScreenText>& texts, int mode, int markedRow) {
-    const HighscoreTable& table = gameState.highscores.tables[mode == FreePlay ? 0 : 1];
+    const HighscoreTable& table = gameState.highscores.tables[modeFacts(mode)->table];
     for (int i = 0; i < kHighscoreRows; ++i) {
         const HighscoreEntry& row = table.rows[i];
         int y = 130 + 27 * i;
@@ -88,7 +89,7 @@ std::vector<ScreenText> highscoreScreenTexts(int mode, int markedRow) {
     texts.push_back({"HIGHSCORES", 230, 20});
     if (const char* title = modeTitle(mode)) texts.push_back({title, 230, 50});
     texts.push_back({"PLAYER   SCORE  TIME", 10, 100});
-    if (mode == FreePlay || mode == TimeAttack) addRows(texts, mode, markedRow);
+    if (const ModeFacts* facts = modeFacts(mode); facts && facts->table >= 0) addRows(texts, mode, markedRow);
     texts.push_back({"SEND SCORE TO", 100, 420});
     texts.push_back({highscorePromptLine(QUADRUNE_SCORE_DOMAIN), 100, 450});
     return texts;

@@ -80,7 +80,8 @@ void loadHighscores(HighscoreStore& store) {
 void saveHighscores() { writeFileAtomically(kHighscoreFileName, &gameState.highscores, sizeof(HighscoreStore)); }
 
 int insertHighscore(int mode) {
-    if (mode == FreePlay) return insertFreePlay(gameState.highscores.tables[0]);
-    if (mode == TimeAttack) return insertTimeAttack(gameState.highscores.tables[1]);
-    return kNotEntered;
+    const ModeFacts* facts = modeFacts(mode);
+    if (!facts || facts->table < 0) return kNotEntered;
+    HighscoreTable& table = gameState.highscores.tables[facts->table];
+    return facts->ranking == Ranking::ScorePerSecond ? insertFreePlay(table) : insertTimeAttack(table);
 }
