@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

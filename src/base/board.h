@@ -51,6 +51,9 @@ struct Particle {
     int32_t textureSlot;
 };
 
+// The distance between neighbouring cells in the scene.
+constexpr float kCellPitch = 0.21f;
+
 constexpr int kBoardStorageColumns = 20;
 constexpr int kBoardStorageRows = 40;
 

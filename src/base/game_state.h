@@ -1,5 +1,4 @@
 #pragma once
-#include <SDL.h>
 #include <cstdint>
 
 #include "base/board.h"
@@ -10,9 +9,11 @@
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;
 
-constexpr int kKeyTableSize = SDLK_LAST;  // 323 key symbols in SDL 1.2
+struct SDL_Surface;
+
+constexpr int kKeyTableSize = 323;  // SDL 1.2's key symbols, SDLK_LAST
 constexpr int kTextureTableSize = 30;
-constexpr int kEscapeKey = SDLK_ESCAPE;
+constexpr int kEscapeKey = 27;
 
 enum ScreenCode : int32_t { MenuScreen = 1, GameScreen = 2 };
 enum MenuPage : int32_t { MainMenuPage = 1, OptionsPage = 2 };

@@ -1,7 +1,13 @@
 #include "base/platform.h"
 
-#include <cstdlib>
+#include <SDL.h>
+
 #include <cstring>
+
+#include "base/game_random.h"
+#include "base/game_state.h"
+
+static_assert(SDLK_LAST == kKeyTableSize && SDLK_ESCAPE == kEscapeKey, "the key table follows SDL 1.2");
 
 namespace {
 int sdlPollEvent(SDL_Event* event) { return SDL_PollEvent(event); }
@@ -9,12 +15,13 @@ uint8_t sdlGetMouseState(int* x, int* y) { return SDL_GetMouseState(x, y); }
 uint32_t sdlGetTicks() { return SDL_GetTicks(); }
 void sdlDelay(uint32_t ms) { SDL_Delay(ms); }
 void sdlSwapBuffers() { SDL_GL_SwapBuffers(); }
-int stdRandom() { return std::rand(); }
-void stdSeedRandom(unsigned seed) { std::srand(seed); }
+GameRandom generator;
+int ownRandom() { return generator.next(); }
+void ownSeedRandom(unsigned seed) { generator.seed(seed); }
 }  // namespace
 
 PlatformHooks defaultPlatformHooks() {
-    return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, stdRandom, stdSeedRandom};
+    return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, ownRandom, ownSeedRandom};
 }
 
 bool readEvent(InputEvent& event) {

@@ -1,6 +1,7 @@
 #pragma once
-#include <SDL.h>
 #include <cstdint>
+
+union SDL_Event;
 
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;
@@ -17,6 +18,7 @@ struct PlatformHooks {
 };
 
 // The sound layer's operations (see sound/sound_system.h).
+constexpr int kAnyFreeChannel = -1;  // FSOUND_FREE
 struct SoundApi {
     float (*getVersion)();
     signed char (*setMixer)(int mixer);

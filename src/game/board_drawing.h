@@ -1,9 +1,6 @@
 #pragma once
 #include "base/board.h"
 
-// The distance between neighbouring cells in the scene.
-constexpr float kCellPitch = 0.21f;
-
 // The board in 3-D: blocks as textured cubes with their swap arcs and fall
 // offsets, the two-cell cursor frame and the backdrop. Nothing here changes
 // the board.

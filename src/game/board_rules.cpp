@@ -3,7 +3,6 @@
 #include "base/config_file.h"
 #include "base/game_state.h"
 #include "base/platform.h"
-#include "sound/sound_system.h"
 #include "game/particles.h"
 
 namespace {
@@ -132,7 +131,8 @@ void resolveCell(Board& board, PosList& list, int column, int row) {
     findRowRun(board, list, column, row, kind, false);
     if (list.empty()) findColumnRun(board, list, column, row, kind, false);
     int n = static_cast<int>(list.size());
-    if (n >= 3 && gameState.soundEnabled) FSOUND_PlaySound(FSOUND_FREE, gameState.boomSample);
+    // Through the seam, so the rules need no sound layer.
+    if (n >= 3 && gameState.soundEnabled) seams.sound.playSound(kAnyFreeChannel, gameState.boomSample);
     gameState.blocksDestroyed += n;
     gameState.pendingDrops += n;
     awardRun(board, n, kind);

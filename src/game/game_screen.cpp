@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <SDL.h>
 
 #include <ctime>
 
@@ -12,7 +13,7 @@
 #include "game/board_rules.h"
 #include "game/game_clock.h"
 #include "game/game_hud.h"
-#include "game/particles.h"
+#include "game/particle_drawing.h"
 #include "render/text_render.h"
 
 namespace {

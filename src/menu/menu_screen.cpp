@@ -1,6 +1,7 @@
 #include "menu/menu_screen.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include "base/game_state.h"
 #include "base/platform.h"

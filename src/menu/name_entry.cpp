@@ -1,5 +1,7 @@
 #include "menu/name_entry.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cstring>
 

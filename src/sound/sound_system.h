@@ -6,7 +6,7 @@
 
 #include "base/platform.h"
 
-constexpr int FSOUND_FREE = -1;
+constexpr int FSOUND_FREE = kAnyFreeChannel;
 constexpr unsigned FSOUND_LOOP_OFF = 0x01;
 constexpr unsigned FSOUND_LOOP_NORMAL = 0x02;
 constexpr unsigned FSOUND_STEREO = 0x40;
