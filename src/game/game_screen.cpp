@@ -10,31 +10,22 @@
 #include "base/platform.h"
 #include "sound/sound_system.h"
 #include "game/board_drawing.h"
-#include "game/board_rules.h"
 #include "game/game_clock.h"
 #include "game/game_hud.h"
+#include "game/game_keys.h"
+#include "game/game_round.h"
 #include "game/particle_drawing.h"
 #include "render/text_render.h"
 
-namespace {
-constexpr int kKeyP = SDLK_p;
-constexpr int kKeyM = SDLK_m;
+static_assert(kKeySpace == SDLK_SPACE && kKeyM == SDLK_m && kKeyP == SDLK_p && kKeyUp == SDLK_UP &&
+                  kKeyDown == SDLK_DOWN && kKeyRight == SDLK_RIGHT && kKeyLeft == SDLK_LEFT,
+              "the game keys are SDL 1.2 key symbols");
 
+namespace {
 void drainGameEvents(GameState& state) {
     InputEvent event;
-    while (readEvent(event)) {
-        if (event.kind == InputEvent::KeyDown) {
-            setKeyDown(event.symbol, 1);
-        } else if (event.kind == InputEvent::KeyUp) {
-            setKeyDown(event.symbol, 0);
-            state.keyLatch = 0;
-        } else if (event.kind == InputEvent::Quit) {
-            setKeyDown(kEscapeKey, 1);
-        }
-    }
+    while (readEvent(event)) applyGameEvent(state, event);
 }
-
-bool held(const GameState& state, int symbol) { return state.keyDown[symbol] != 0; }
 
 void toggleMusic(GameState& state) {
     if (state.config.musicOn) {
@@ -45,31 +36,6 @@ void toggleMusic(GameState& state) {
         state.musicChannel = FSOUND_Stream_Play(FSOUND_FREE, state.gameMusicStream);
         state.config.musicOn = 1;
     }
-}
-
-// One latched step of the cursor or the swap: acts only on a fresh press,
-// but a held key uses up the press whether or not it could act.
-template <typename Action>
-void latchedKey(GameState& state, int symbol, Action action) {
-    if (!held(state, symbol)) return;
-    if (state.keyLatch == 0) action();
-    state.keyLatch = 1;
-}
-
-void handlePlayKeys(GameState& state) {
-    latchedKey(state, SDLK_LEFT, [&] {
-        if (state.cursorColumn > 0) --state.cursorColumn;
-    });
-    latchedKey(state, SDLK_RIGHT, [&] {
-        if (state.cursorColumn < state.boardColumns - 2) ++state.cursorColumn;
-    });
-    latchedKey(state, SDLK_UP, [&] {
-        if (state.cursorRow > 0) --state.cursorRow;
-    });
-    latchedKey(state, SDLK_DOWN, [&] {
-        if (state.cursorRow < state.boardRows - 1) ++state.cursorRow;
-    });
-    latchedKey(state, SDLK_SPACE, [&] { startSwap(state.board, state.cursorColumn, state.cursorRow); });
 }
 
 void leaveGame(GameState& state) {
@@ -117,36 +83,14 @@ void drawHudLines(const std::vector<HudLine>& lines) {
 void (*showGameResults)(int mode) = nullptr;
 
 void startNewGame(GameState& state) {
-    state.pendingDrops = 6;
-    state.blocksDestroyed = 0;
-    state.paused = 0;
-    state.elapsedMs = 0;
-    state.lastTick = 0;
-    state.timeLeftMs = 50000;
-    state.board.flash = 1.0f;
-    state.timeUp = false;
-    state.keyLatch = 0;
-    state.score = 0;
-    for (int32_t& count : state.removedByKind) count = 0;
-
-    seedRand(static_cast<unsigned>(std::time(nullptr)));
-    scatterBlocks(state.board);
+    beginGame(state, static_cast<unsigned>(std::time(nullptr)));
     gluLookAt(0.0, 1.5, 15.0, 0.0, 0.5, 0.0, 0.0, 1.0, 0.0);
-    // The cursor keeps its place from the previous game.
 }
 
 void handleGameKeys(GameState& state) {
-    if (held(state, kKeyP) && state.keyLatch == 0) {
-        state.paused = state.paused == 1 ? 0 : 1;
-        state.keyLatch = 1;
-    }
-    if (held(state, kKeyM) && state.keyLatch == 0 && state.paused != 1) {
-        state.keyLatch = 1;
-        toggleMusic(state);
-    }
-    if (state.paused != 1) handlePlayKeys(state);
-    // Escape leaves in every state, latched or not.
-    if (held(state, kEscapeKey)) leaveGame(state);
+    KeyRequests requests = readGameKeys(state);
+    if (requests.toggleMusic) toggleMusic(state);
+    if (requests.leave) leaveGame(state);
 }
 
 void runGameFrame(GameState& state) {
@@ -154,12 +98,8 @@ void runGameFrame(GameState& state) {
     handleGameKeys(state);
     drawScene(state);
 
-    if (state.paused == 1) {
-        for (const OverlayText& text : overlayTexts(state)) drawText(text.text.c_str(), text.x, text.y);
-    } else {
-        updateBoard(state.board);
-        resolveRuns(state.board);
-    }
+    for (const OverlayText& text : overlayTexts(state)) drawText(text.text.c_str(), text.x, text.y);
+    advanceBoard(state);
 
     glPushMatrix();
     glDisable(GL_DEPTH_TEST);
