@@ -5,7 +5,7 @@
 # tools: what the asset generator, the screenshots and the measurements need.
 set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
-  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
+  libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev zlib1g-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
   libbenchmark-dev libcpp-httplib-dev libsqlite3-dev libpq-dev)
 test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian desktop-file-utils appstream postgresql python3)
 fuzz_packages=(clang-14 libclang-rt-14-dev)

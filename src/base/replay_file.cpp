@@ -1,0 +1,155 @@
+#include "base/replay_file.h"
+
+#include <zlib.h>
+
+#include <cstring>
+
+namespace {
+constexpr char kMagic[4] = {'Q', 'R', 'P', 'L'};
+constexpr size_t kHeaderBytes = 148;
+constexpr size_t kCrcBytes = 4;
+// Deflate can grow a megabyte into a gigabyte; no honest replay inflates past this.
+constexpr size_t kMaxInflatedBytes = 24u << 20;
+
+void put16(std::vector<uint8_t>& out, uint16_t v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+}
+uint16_t get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+void putVarint(std::vector<uint8_t>& out, uint32_t v) {
+    for (; v >= 0x80; v >>= 7) out.push_back(uint8_t(v | 0x80));
+    out.push_back(uint8_t(v));
+}
+// Small differences either way take one byte.
+uint32_t zigzag(int32_t v) { return (uint32_t(v) << 1) ^ uint32_t(v >> 31); }
+int32_t unzigzag(uint32_t v) { return int32_t(v >> 1) ^ -int32_t(v & 1); }
+
+// Reads the inflated columns; every read is checked against the end.
+struct Cursor {
+    const uint8_t* at;
+    const uint8_t* end;
+    bool ok = true;
+    uint32_t varint() {
+        uint32_t v = 0;
+        for (int shift = 0; shift < 35; shift += 7) {
+            if (at == end) return ok = false, 0;
+            uint8_t b = *at++;
+            v |= uint32_t(b & 0x7F) << shift;
+            if (!(b & 0x80)) return v;
+        }
+        return ok = false, 0;
+    }
+    uint8_t byte() { return at == end ? (ok = false, 0) : *at++; }
+};
+
+std::vector<uint8_t> columns(const ReplayFrames& f, uint32_t firstTick) {
+    std::vector<uint8_t> out(f.tickCounts.begin(), f.tickCounts.end());
+    for (uint16_t count : f.eventCounts) putVarint(out, count);
+    uint32_t previous = firstTick;
+    for (uint32_t tick : f.ticks) putVarint(out, zigzag(int32_t(tick - previous))), previous = tick;
+    for (const InputEvent& e : f.events) {
+        out.push_back(uint8_t(e.kind));
+        if (e.kind == InputEvent::KeyDown || e.kind == InputEvent::KeyUp) putVarint(out, zigzag(e.symbol));
+    }
+    return out;
+}
+
+bool inflateAll(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    z.next_in = const_cast<Bytef*>(data);
+    z.avail_in = static_cast<uInt>(size);
+    int status = Z_OK;
+    while (status == Z_OK && out.size() < kMaxInflatedBytes) {
+        size_t done = out.size();
+        out.resize(std::min(kMaxInflatedBytes, done + 65536));
+        z.next_out = out.data() + done;
+        z.avail_out = static_cast<uInt>(out.size() - done);
+        status = inflate(&z, Z_NO_FLUSH);
+        out.resize(out.size() - z.avail_out);
+        if (status == Z_BUF_ERROR && z.avail_in == 0) break;
+    }
+    bool whole = status == Z_STREAM_END && z.avail_in == 0;
+    inflateEnd(&z);
+    return whole;
+}
+
+bool readColumns(Cursor& c, uint32_t frameCount, uint32_t firstTick, ReplayFrames& f, std::string& why) {
+    f.tickCounts.assign(c.at, c.at + std::min<size_t>(frameCount, c.end - c.at));
+    c.at += f.tickCounts.size();
+    size_t ticks = 0, events = 0;
+    for (uint8_t count : f.tickCounts) {
+        if (count == 0 || count > kReplayMaxTicksPerFrame) return why = "a frame with no or too many tick readings", false;
+        ticks += count;
+    }
+    f.eventCounts.resize(frameCount);
+    for (uint16_t& count : f.eventCounts) {
+        uint32_t n = c.varint();
+        if (n > kReplayMaxEventsPerFrame) return why = "a frame with too many events", false;
+        events += count = uint16_t(n);
+    }
+    // Each reading and event takes at least a byte: more than remain is a lie.
+    if (!c.ok || f.tickCounts.size() != frameCount || ticks + events > size_t(c.end - c.at))
+        return why = "the frames are cut short", false;
+    f.ticks.resize(ticks);
+    uint32_t previous = firstTick;
+    for (uint32_t& tick : f.ticks) previous = tick = previous + uint32_t(unzigzag(c.varint()));
+    f.events.resize(events);
+    for (InputEvent& e : f.events) {
+        uint8_t kind = c.byte();
+        if (kind > InputEvent::Other) return why = "an event of no known kind", false;
+        e.kind = InputEvent::Kind(kind);
+        if (e.kind == InputEvent::KeyDown || e.kind == InputEvent::KeyUp) e.symbol = unzigzag(c.varint());
+    }
+    if (!c.ok) return why = "the frames are cut short", false;
+    if (c.at != c.end) return why = "bytes after the last frame", false;
+    return true;
+}
+}  // namespace
+
+std::vector<uint8_t> encodeReplay(const Replay& replay) {
+    const ReplayFrames& f = replay.frames;
+    uint32_t firstTick = f.ticks.empty() ? 0 : f.ticks.front();
+    std::vector<uint8_t> raw = columns(f, firstTick);
+    uLongf packedSize = compressBound(raw.size());
+    std::vector<uint8_t> packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), raw.size(), Z_BEST_COMPRESSION);
+    packed.resize(packedSize);
+
+    std::vector<uint8_t> out(kMagic, kMagic + 4);
+    put16(out, kReplayFormatVersion);
+    put16(out, replay.rulesVersion);
+    put32(out, uint32_t(replay.mode));
+    put32(out, replay.seed);
+    const uint8_t* row = reinterpret_cast<const uint8_t*>(&replay.row);
+    out.insert(out.end(), row, row + sizeof replay.row);
+    put32(out, uint32_t(f.size()));
+    put32(out, firstTick);
+    put32(out, uint32_t(packed.size()));
+    out.insert(out.end(), packed.begin(), packed.end());
+    put32(out, uint32_t(crc32(0, out.data(), uInt(out.size()))));
+    return out;
+}
+
+bool decodeReplay(const uint8_t* data, size_t size, Replay& replay, std::string& why) {
+    if (size > kReplayMaxBytes) return why = "larger than 1 MiB", false;
+    if (size < kHeaderBytes + kCrcBytes) return why = "too short to be a replay", false;
+    if (std::memcmp(data, kMagic, 4) != 0) return why = "not a replay (no QRPL at its start)", false;
+    if (get32(data + size - kCrcBytes) != uint32_t(crc32(0, data, uInt(size - kCrcBytes))))
+        return why = "damaged: its checksum does not match", false;
+    if (get16(data + 4) != kReplayFormatVersion) return why = "format version " + std::to_string(get16(data + 4)) + " is unknown", false;
+    replay.rulesVersion = get16(data + 6);
+    if (replay.rulesVersion != kRulesVersion) return why = "rules version " + std::to_string(replay.rulesVersion) + " is unknown", false;
+    replay.mode = int32_t(get32(data + 8));
+    replay.seed = get32(data + 12);
+    std::memcpy(&replay.row, data + 16, sizeof replay.row);
+    uint32_t frameCount = get32(data + 136), firstTick = get32(data + 140), packedSize = get32(data + 144);
+    if (frameCount > kReplayMaxFrames) return why = "more than six hours of frames", false;
+    if (packedSize != size - kHeaderBytes - kCrcBytes) return why = "the frames' length does not match the file", false;
+    std::vector<uint8_t> raw;
+    if (!inflateAll(data + kHeaderBytes, packedSize, raw)) return why = "the frames do not unpack", false;
+    Cursor cursor{raw.data(), raw.data() + raw.size()};
+    return readColumns(cursor, frameCount, firstTick, replay.frames, why);
+}

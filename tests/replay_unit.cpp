@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+
+#include "base/replay_file.h"
+
+// Replays as files: what goes in comes out, and nothing damaged gets through.
+namespace {
+Replay sampleReplay(unsigned seed, size_t frames) {
+    std::mt19937 random(seed);
+    Replay replay;
+    replay.rulesVersion = kRulesVersion;
+    replay.mode = 2;
+    replay.seed = 1765115000u + seed;
+    std::memcpy(replay.row.name, "PLAYER7", 7);
+    replay.row.score = 150;
+    uint32_t tick = 0xFFFFF000u;  // across the counter's wrap
+    for (size_t i = 0; i < frames; ++i) {
+        uint8_t readings = uint8_t(1 + random() % 3);
+        replay.frames.tickCounts.push_back(readings);
+        tick += 50 + random() % 3;
+        for (uint8_t r = 0; r < readings; ++r) replay.frames.ticks.push_back(tick + r * (random() % 4));
+        uint16_t events = random() % 10 == 0 ? uint16_t(1 + random() % 3) : 0;
+        replay.frames.eventCounts.push_back(events);
+        for (uint16_t e = 0; e < events; ++e)
+            replay.frames.events.push_back({InputEvent::Kind(random() % 4), int(random() % 330) - 3});
+    }
+    for (InputEvent& e : replay.frames.events)
+        if (e.kind == InputEvent::Quit || e.kind == InputEvent::Other) e.symbol = 0;
+    return replay;
+}
+
+std::string decodeFails(const std::vector<uint8_t>& bytes) {
+    Replay replay;
+    std::string why;
+    return decodeReplay(bytes.data(), bytes.size(), replay, why) ? "" : why;
+}
+}  // namespace
+
+TEST(ReplayFile, WhatIsWrittenIsReadBackWhole) {
+    for (size_t frames : {size_t(0), size_t(1), size_t(12000)}) {
+        Replay in = sampleReplay(unsigned(frames), frames), out;
+        std::vector<uint8_t> bytes = encodeReplay(in);
+        std::string why;
+        ASSERT_TRUE(decodeReplay(bytes.data(), bytes.size(), out, why)) << why;
+        EXPECT_EQ(std::memcmp(&in.row, &out.row, sizeof in.row), 0);
+        EXPECT_EQ(std::make_tuple(out.mode, out.seed, out.rulesVersion), std::make_tuple(in.mode, in.seed, in.rulesVersion));
+        EXPECT_EQ(out.frames.tickCounts, in.frames.tickCounts);
+        EXPECT_EQ(out.frames.ticks, in.frames.ticks);
+        EXPECT_EQ(out.frames.eventCounts, in.frames.eventCounts);
+        ASSERT_EQ(out.frames.events.size(), in.frames.events.size());
+        for (size_t i = 0; i < in.frames.events.size(); ++i)
+            ASSERT_EQ(std::make_pair(out.frames.events[i].kind, out.frames.events[i].symbol),
+                      std::make_pair(in.frames.events[i].kind, in.frames.events[i].symbol)) << i;
+    }
+}
+
+TEST(ReplayFile, RefusesDamagedCutForeignAndUnknownFiles) {
+    const std::vector<uint8_t> good = encodeReplay(sampleReplay(7, 400));
+    for (size_t at = 0; at < good.size(); ++at) {
+        std::vector<uint8_t> flipped = good;
+        flipped[at] ^= 0x20;
+        ASSERT_NE(decodeFails(flipped), "") << "a flipped byte at " << at;
+    }
+    for (size_t length = 0; length < good.size(); length += 7)
+        ASSERT_NE(decodeFails({good.begin(), good.begin() + std::ptrdiff_t(length)}), "") << "cut to " << length;
+    // Rewritten with a matching checksum, so only the field itself is wrong.
+    auto forged = [&](const std::function<void(Replay&)>& edit) {
+        Replay replay = sampleReplay(7, 400);
+        edit(replay);
+        return decodeFails(encodeReplay(replay));
+    };
+    EXPECT_EQ(forged([](Replay& r) { r.rulesVersion = 2; }), "rules version 2 is unknown");
+    std::vector<uint8_t> future = good;
+    future[4] = 2;
+    EXPECT_NE(decodeFails(future), "");
+    EXPECT_EQ(decodeFails(std::vector<uint8_t>(kReplayMaxBytes + 1, 'Q')), "larger than 1 MiB");
+    EXPECT_EQ(forged([](Replay& r) { r.frames.tickCounts[3] = 0; r.frames.ticks.erase(r.frames.ticks.begin()); }).substr(0, 7),
+              "a frame");
+}
