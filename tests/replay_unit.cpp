@@ -16,6 +16,7 @@ Replay sampleReplay(unsigned seed, size_t frames) {
     replay.seed = 1765115000u + seed;
     std::memcpy(replay.row.name, "PLAYER7", 7);
     replay.row.score = 150;
+    replay.startColumn = 3, replay.startRow = 8, replay.heldKeys = {32, 276};
     uint32_t tick = 0xFFFFF000u;  // across the counter's wrap
     for (size_t i = 0; i < frames; ++i) {
         uint8_t readings = uint8_t(1 + random() % 3);
@@ -47,6 +48,7 @@ TEST(ReplayFile, WhatIsWrittenIsReadBackWhole) {
         ASSERT_TRUE(decodeReplay(bytes.data(), bytes.size(), out, why)) << why;
         EXPECT_EQ(std::memcmp(&in.row, &out.row, sizeof in.row), 0);
         EXPECT_EQ(std::make_tuple(out.mode, out.seed, out.rulesVersion), std::make_tuple(in.mode, in.seed, in.rulesVersion));
+        EXPECT_EQ(std::make_tuple(out.startColumn, out.startRow, out.heldKeys), std::make_tuple(3, 8, in.heldKeys));
         EXPECT_EQ(out.frames.tickCounts, in.frames.tickCounts);
         EXPECT_EQ(out.frames.ticks, in.frames.ticks);
         EXPECT_EQ(out.frames.eventCounts, in.frames.eventCounts);

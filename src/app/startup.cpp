@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/replay_recorder.h"
 #include "render/bitmap_font_init.h"
 #include "base/config_file.h"
 #include "base/game_state.h"
@@ -131,11 +132,15 @@ void startSoundSystem(GameState& state) {
 }
 
 void connectScreens() {
-    showGameResults = [](int mode) { showHighscores(mode, insertHighscore(mode)); };
+    showGameResults = [](int mode) {
+        finishRecordedGame();
+        showHighscores(mode, insertHighscore(mode));
+    };
 }
 
 void runStartup(GameState& state, int* argc, char** argv) {
     enterPlayerDir();
+    startRecordingGames();
     connectScreens();
     loadConfig();
     loadHighscores(state.highscores);

@@ -24,10 +24,8 @@ PlatformHooks defaultPlatformHooks() {
     return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, ownRandom, ownSeedRandom};
 }
 
-bool readEvent(InputEvent& event) {
-    SDL_Event raw;
-    if (!seams.platform.pollEvent(&raw)) return false;
-    event = InputEvent{};
+InputEvent inputEventOf(const SDL_Event& raw) {
+    InputEvent event;
     if (raw.type == SDL_KEYDOWN || raw.type == SDL_KEYUP) {
         static_assert(sizeof raw.key.keysym.sym == sizeof event.symbol, "SDLKey is int-sized");
         std::memcpy(&event.symbol, &raw.key.keysym.sym, sizeof event.symbol);
@@ -35,5 +33,12 @@ bool readEvent(InputEvent& event) {
     } else if (raw.type == SDL_QUIT) {
         event.kind = InputEvent::Quit;
     }
+    return event;
+}
+
+bool readEvent(InputEvent& event) {
+    SDL_Event raw;
+    if (!seams.platform.pollEvent(&raw)) return false;
+    event = inputEventOf(raw);
     return true;
 }

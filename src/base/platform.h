@@ -73,6 +73,7 @@ struct InputEvent {
 // The next queued event, or false when the queue is empty. Every screen
 // reads its events here.
 bool readEvent(InputEvent& event);
+InputEvent inputEventOf(const SDL_Event& raw);
 PlatformHooks defaultPlatformHooks();
 
 inline int pollEvent(SDL_Event* event) { return seams.platform.pollEvent(event); }

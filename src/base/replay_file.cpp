@@ -1,8 +1,14 @@
 #include "base/replay_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstring>
+
+#include "base/file_util.h"
 
 namespace {
 constexpr char kMagic[4] = {'Q', 'R', 'P', 'L'};
@@ -44,8 +50,14 @@ struct Cursor {
     uint8_t byte() { return at == end ? (ok = false, 0) : *at++; }
 };
 
-std::vector<uint8_t> columns(const ReplayFrames& f, uint32_t firstTick) {
-    std::vector<uint8_t> out(f.tickCounts.begin(), f.tickCounts.end());
+std::vector<uint8_t> columns(const Replay& replay, uint32_t firstTick) {
+    const ReplayFrames& f = replay.frames;
+    std::vector<uint8_t> out;
+    putVarint(out, zigzag(replay.startColumn));
+    putVarint(out, zigzag(replay.startRow));
+    putVarint(out, uint32_t(replay.heldKeys.size()));
+    for (int key : replay.heldKeys) putVarint(out, zigzag(key));
+    out.insert(out.end(), f.tickCounts.begin(), f.tickCounts.end());
     for (uint16_t count : f.eventCounts) putVarint(out, count);
     uint32_t previous = firstTick;
     for (uint32_t tick : f.ticks) putVarint(out, zigzag(int32_t(tick - previous))), previous = tick;
@@ -112,7 +124,7 @@ bool readColumns(Cursor& c, uint32_t frameCount, uint32_t firstTick, ReplayFrame
 std::vector<uint8_t> encodeReplay(const Replay& replay) {
     const ReplayFrames& f = replay.frames;
     uint32_t firstTick = f.ticks.empty() ? 0 : f.ticks.front();
-    std::vector<uint8_t> raw = columns(f, firstTick);
+    std::vector<uint8_t> raw = columns(replay, firstTick);
     uLongf packedSize = compressBound(raw.size());
     std::vector<uint8_t> packed(packedSize);
     compress2(packed.data(), &packedSize, raw.data(), raw.size(), Z_BEST_COMPRESSION);
@@ -151,5 +163,39 @@ bool decodeReplay(const uint8_t* data, size_t size, Replay& replay, std::string&
     std::vector<uint8_t> raw;
     if (!inflateAll(data + kHeaderBytes, packedSize, raw)) return why = "the frames do not unpack", false;
     Cursor cursor{raw.data(), raw.data() + raw.size()};
+    replay.startColumn = unzigzag(cursor.varint());
+    replay.startRow = unzigzag(cursor.varint());
+    uint32_t held = cursor.varint();
+    if (!cursor.ok || held > kReplayMaxEventsPerFrame) return why = "the keys held at the start are damaged", false;
+    replay.heldKeys.resize(held);
+    for (int& key : replay.heldKeys) key = unzigzag(cursor.varint());
     return readColumns(cursor, frameCount, firstTick, replay.frames, why);
+}
+
+bool loadReplayFile(const char* path, Replay& replay, std::string& why) {
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return why = std::strerror(errno), false;
+    struct stat info {};
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    close(fd);
+    if (!regular) return why = "not a regular file", false;
+    if (size_t(info.st_size) > kReplayMaxBytes) return why = "larger than 1 MiB", false;
+    std::vector<uint8_t> bytes(kReplayMaxBytes + 1);
+    long got = readStoredFile(path, bytes.data(), bytes.size());
+    if (got < 0) return why = "cannot be read", false;
+    return decodeReplay(bytes.data(), size_t(got), replay, why);
+}
+
+bool saveReplayFile(const char* path, const Replay& replay) {
+    std::vector<uint8_t> bytes = encodeReplay(replay);
+    return writeFileAtomically(path, bytes.data(), bytes.size());
+}
+
+bool loadReplayHeader(const char* path, Replay& replay) {
+    uint8_t header[kHeaderBytes];
+    if (readStoredFile(path, header, sizeof header) != long(sizeof header) || std::memcmp(header, kMagic, 4) != 0)
+        return false;
+    replay.mode = int32_t(get32(header + 8));
+    std::memcpy(&replay.row, header + 16, sizeof replay.row);
+    return true;
 }

@@ -24,6 +24,10 @@ struct Replay {
     int32_t mode = 0;
     uint32_t seed = 0;
     HighscoreEntry row{};  // the result the game sent when it ended
+    // What a game takes over from before it began: the cursor keeps its
+    // place, and keys may still be held.
+    int32_t startColumn = 0, startRow = 0;
+    std::vector<int> heldKeys;
     ReplayFrames frames;
 };
 
@@ -38,3 +42,10 @@ std::vector<uint8_t> encodeReplay(const Replay& replay);
 // False with a one-line reason for anything that is not a whole replay of
 // a known version. Time and memory stay bounded whatever the bytes.
 bool decodeReplay(const uint8_t* data, size_t size, Replay& replay, std::string& why);
+// Reads and decodes a file; one larger than kReplayMaxBytes is refused
+// before anything is read.
+bool loadReplayFile(const char* path, Replay& replay, std::string& why);
+// Only the header's mode and row, for sorting kept files; false when it is none.
+bool loadReplayHeader(const char* path, Replay& replay);
+// Writes through a temporary file renamed over the name.
+bool saveReplayFile(const char* path, const Replay& replay);

@@ -9,6 +9,7 @@
 #include "base/config_file.h"
 #include "base/game_state.h"
 #include "base/platform.h"
+#include "game/game_result.h"
 #include "render/text_render.h"
 #include "scores/response_scanner.h"
 
@@ -190,16 +191,7 @@ std::string scoreRequestHeader(int mode, const char* domain) {
     return header;
 }
 
-HighscoreEntry scoreRecord() {
-    HighscoreEntry record;
-    std::memset(&record, 0, sizeof record);
-    std::memcpy(record.name, gameState.config.playerName, sizeof record.name);
-    std::memcpy(record.removedByKind, gameState.removedByKind, sizeof record.removedByKind);
-    record.blocksDestroyed = gameState.blocksDestroyed;
-    record.score = gameState.score;
-    record.time = gameState.elapsedMs;
-    return record;
-}
+HighscoreEntry scoreRecord() { return gameResultRow(gameState); }
 
 int submitScore(const char* host, int port) {
     for (;;) {

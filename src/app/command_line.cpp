@@ -1,0 +1,82 @@
+#include "app/command_line.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/replay_file.h"
+#include "game/replay_check.h"
+
+namespace {
+const char* const kHelp =
+    "Usage: quadrune [OPTION]...\n"
+    "A puzzle game of swapping blocks. Without options it opens its window and\n"
+    "starts at the menu.\n"
+    "\n"
+    "      --verify-replay FILE  play the replay FILE again without a window or\n"
+    "                            sound; print the result it produces and exit 0\n"
+    "                            when that is the result FILE holds, else 1\n"
+    "      --help                show this help and exit\n"
+    "      --version             show the version and exit\n"
+    "\n"
+    "Exit status: 0 after a normal end, 1 for a replay that does not hold, 2 for\n"
+    "a wrong command line or no window, 12 for a picture that cannot be loaded.\n";
+
+const char* const kVersion =
+    "quadrune 0.145a\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
+int verifyReplay(const char* path) {
+    Replay replay;
+    std::string why;
+    if (!loadReplayFile(path, replay, why)) {
+        std::fprintf(stderr, "quadrune: %s: %s\n", path, why.c_str());
+        return 1;
+    }
+    ReplayVerdict verdict = checkReplay(replay);
+    if (!verdict.matches) {
+        std::fprintf(stderr, "quadrune: %s: %s\n", path, verdict.why.c_str());
+        return 1;
+    }
+    std::printf("%s\n", describeResult(replay.mode, verdict.row).c_str());
+    return 0;
+}
+}  // namespace
+
+CommandLine readCommandLine(int argc, char** argv) {
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0) {
+            line.action = CommandLine::Help;
+            return line;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            line.action = CommandLine::Version;
+            return line;
+        }
+        if (std::strcmp(arg, "--verify-replay") == 0) {
+            if (i + 1 >= argc) return {CommandLine::Refused, nullptr, "option '--verify-replay' requires a file"};
+            line.action = CommandLine::VerifyReplay;
+            line.file = argv[++i];
+        } else if (std::strncmp(arg, "--", 2) == 0 && std::strcmp(arg, "--") != 0) {
+            return {CommandLine::Refused, arg, "unrecognized option"};
+        }
+    }
+    return line;
+}
+
+int runWithoutWindow(const CommandLine& line) {
+    switch (line.action) {
+        case CommandLine::Help: return std::fputs(kHelp, stdout), 0;
+        case CommandLine::Version: return std::fputs(kVersion, stdout), 0;
+        case CommandLine::VerifyReplay: return verifyReplay(line.file);
+        case CommandLine::Refused:
+            if (line.file) std::fprintf(stderr, "quadrune: %s '%s'\n", line.refusal, line.file);
+            else std::fprintf(stderr, "quadrune: %s\n", line.refusal);
+            std::fputs("Try 'quadrune --help' for more information.\n", stderr);
+            return 2;
+        default: return 0;
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "base/highscore_records.h"
+
+struct Replay;
+
+struct ReplayVerdict {
+    bool matches = false;
+    std::string why;        // one line, when it does not
+    HighscoreEntry row{};   // what playing it again produced
+    size_t frames = 0;      // frames played again
+};
+
+// Plays a replay again with the rules alone, on the one game state and with
+// the seams fed from the replay, and compares the row it ends with to the
+// replay's own. The time it takes is bounded by the frames the file holds.
+ReplayVerdict checkReplay(const Replay& replay);
+
+// "TIMEATTACK PLAYER7: score 150, 3 blocks, 66.300 s"
+std::string describeResult(int mode, const HighscoreEntry& row);
