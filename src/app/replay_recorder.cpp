@@ -53,6 +53,8 @@ void recordedDelay(uint32_t ms) {
     recorder.real.delay(ms);
     if (!recorder.active) return;
     ReplayFrames& f = recorder.replay.frames;
+    // The loop's reading after the frame only paces it; the next start says as much.
+    if (recorder.inFrame && f.tickCounts.back() > 1) f.ticks.pop_back(), --f.tickCounts.back();
     if (f.size() >= kReplayMaxFrames) return void(recorder.active = false);  // too long to keep
     recorder.inFrame = true;
     f.tickCounts.push_back(0);

@@ -59,8 +59,13 @@ std::vector<uint8_t> columns(const Replay& replay, uint32_t firstTick) {
     for (int key : replay.heldKeys) putVarint(out, zigzag(key));
     out.insert(out.end(), f.tickCounts.begin(), f.tickCounts.end());
     for (uint16_t count : f.eventCounts) putVarint(out, count);
-    uint32_t previous = firstTick;
-    for (uint32_t tick : f.ticks) putVarint(out, zigzag(int32_t(tick - previous))), previous = tick;
+    // A pass begins about 50 ms after the one before, and a frame's later
+    // readings follow its first closely: kept apart, both columns pack tight.
+    uint32_t previousStart = firstTick;
+    for (size_t frame = 0, at = 0; frame < f.size(); at += f.tickCounts[frame++])
+        putVarint(out, zigzag(int32_t(f.ticks[at] - previousStart))), previousStart = f.ticks[at];
+    for (size_t frame = 0, at = 0; frame < f.size(); at += f.tickCounts[frame++])
+        for (size_t i = 1; i < f.tickCounts[frame]; ++i) putVarint(out, zigzag(int32_t(f.ticks[at + i] - f.ticks[at + i - 1])));
     for (const InputEvent& e : f.events) {
         out.push_back(uint8_t(e.kind));
         if (e.kind == InputEvent::KeyDown || e.kind == InputEvent::KeyUp) putVarint(out, zigzag(e.symbol));
@@ -106,8 +111,11 @@ bool readColumns(Cursor& c, uint32_t frameCount, uint32_t firstTick, ReplayFrame
     if (!c.ok || f.tickCounts.size() != frameCount || ticks + events > size_t(c.end - c.at))
         return why = "the frames are cut short", false;
     f.ticks.resize(ticks);
-    uint32_t previous = firstTick;
-    for (uint32_t& tick : f.ticks) previous = tick = previous + uint32_t(unzigzag(c.varint()));
+    uint32_t previousStart = firstTick;
+    for (size_t frame = 0, at = 0; frame < f.size(); at += f.tickCounts[frame++])
+        previousStart = f.ticks[at] = previousStart + uint32_t(unzigzag(c.varint()));
+    for (size_t frame = 0, at = 0; frame < f.size(); at += f.tickCounts[frame++])
+        for (size_t i = 1; i < f.tickCounts[frame]; ++i) f.ticks[at + i] = f.ticks[at + i - 1] + uint32_t(unzigzag(c.varint()));
     f.events.resize(events);
     for (InputEvent& e : f.events) {
         uint8_t kind = c.byte();
