@@ -5,6 +5,7 @@
 #include <random>
 
 #include "base/replay_file.h"
+#include "game/replay_check.h"
 
 // Replays as files: what goes in comes out, and nothing damaged gets through.
 namespace {
@@ -81,4 +82,76 @@ TEST(ReplayFile, RefusesDamagedCutForeignAndUnknownFiles) {
     EXPECT_EQ(decodeFails(std::vector<uint8_t>(kReplayMaxBytes + 1, 'Q')), "larger than 1 MiB");
     EXPECT_EQ(forged([](Replay& r) { r.frames.tickCounts[3] = 0; r.frames.ticks.erase(r.frames.ticks.begin()); }).substr(0, 7),
               "a frame");
+}
+
+namespace {
+Replay committed(const char* name) {
+    Replay replay;
+    std::string why;
+    EXPECT_TRUE(loadReplayFile((std::string(QUADRUNE_SOURCE_DIR "/tests/replays/") + name).c_str(), replay, why)) << why;
+    return replay;
+}
+}  // namespace
+
+// Games recorded from the real game: a change to the rules that alters play
+// stops them ending as they did.
+TEST(Replays, RecordedGamesPlayAgainToTheirRows) {
+    const std::pair<const char*, const char*> games[] = {
+        {"free-play-51s.qrp", "FREE PLAY VELMO: score 120, 3 blocks, 50.683 s"},
+        {"time-attack-game-over.qrp", "TIMEATTACK VELMO: score 360, 12 blocks, 59.634 s"},
+    };
+    for (auto [name, result] : games) {
+        Replay replay = committed(name);
+        ReplayVerdict verdict = checkReplay(replay);
+        EXPECT_TRUE(verdict.matches) << name << ": " << verdict.why;
+        EXPECT_EQ(describeResult(replay.mode, verdict.row), result) << name;
+        EXPECT_EQ(verdict.frames, replay.frames.size());
+    }
+}
+
+TEST(Replays, ForgedGamesAreRefusedWithTheirReason) {
+    const Replay genuine = committed("time-attack-game-over.qrp");
+    auto scaleTicks = [](Replay& r, double factor) {
+        uint32_t first = r.frames.ticks.front();
+        for (uint32_t& t : r.frames.ticks) t = first + uint32_t((t - first) * factor);
+    };
+    const std::pair<std::function<void(Replay&)>, const char*> forgeries[] = {
+        {[](Replay& r) { r.row.score += 10; }, "played again it ends TIMEATTACK VELMO: score 360"},
+        {[](Replay& r) { r.seed += 1; }, "played again it ends"},
+        {[](Replay& r) { r.frames.tickCounts.push_back(1), r.frames.eventCounts.push_back(0), r.frames.ticks.push_back(r.frames.ticks.back() + 50); },
+         "frames go on after the game ended"},
+        {[](Replay& r) {
+             ReplayFrames& f = r.frames;  // the frame with the Escape goes
+             f.ticks.resize(f.ticks.size() - f.tickCounts.back()), f.events.resize(f.events.size() - f.eventCounts.back());
+             f.tickCounts.pop_back(), f.eventCounts.pop_back();
+         },
+         "the game never ends"},
+        {[](Replay& r) { r.frames.ticks[301] = r.frames.ticks[300] - 5; }, "the tick counter runs backwards in frame"},
+        {[&](Replay& r) { scaleTicks(r, 0.97); }, "comes sooner than the game's 50 ms pace allows"},
+        {[](Replay& r) {
+             size_t at = 0;
+             for (size_t frame = 0; frame < 40; ++frame) at += r.frames.tickCounts[frame];
+             r.frames.ticks.erase(r.frames.ticks.begin() + std::ptrdiff_t(at) + 1,
+                                  r.frames.ticks.begin() + std::ptrdiff_t(at) + r.frames.tickCounts[40]);
+             r.frames.tickCounts[40] = 1;
+         },
+         "lacks the clock's readings"},
+        {[](Replay& r) { r.mode = 9; }, "mode 9 is no game mode"},
+    };
+    for (const auto& [forge, reason] : forgeries) {
+        Replay forged = genuine;
+        forge(forged);
+        std::vector<uint8_t> bytes = encodeReplay(forged);
+        Replay read;
+        std::string why;
+        ASSERT_TRUE(decodeReplay(bytes.data(), bytes.size(), read, why)) << reason << ": " << why;
+        ReplayVerdict verdict = checkReplay(read);
+        EXPECT_FALSE(verdict.matches) << reason;
+        EXPECT_NE(verdict.why.find(reason), std::string::npos) << verdict.why;
+    }
+    Replay endless = genuine;
+    endless.frames.tickCounts.assign(kReplayMaxFrames + 1, 1);
+    endless.frames.eventCounts.assign(kReplayMaxFrames + 1, 0);
+    endless.frames.ticks.assign(kReplayMaxFrames + 1, 0);
+    EXPECT_EQ(decodeFails(encodeReplay(endless)), "more than six hours of frames");
 }
