@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <ctime>
 
 #include "base/game_random.h"
 #include "base/game_state.h"
@@ -18,10 +19,11 @@ void sdlSwapBuffers() { SDL_GL_SwapBuffers(); }
 GameRandom generator;
 int ownRandom() { return generator.next(); }
 void ownSeedRandom(unsigned seed) { generator.seed(seed); }
+uint32_t wallClockSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
 }  // namespace
 
 PlatformHooks defaultPlatformHooks() {
-    return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, ownRandom, ownSeedRandom};
+    return {sdlPollEvent, sdlGetMouseState, sdlGetTicks, sdlDelay, sdlSwapBuffers, ownRandom, ownSeedRandom, wallClockSeconds};
 }
 
 InputEvent inputEventOf(const SDL_Event& raw) {

@@ -6,7 +6,7 @@ union SDL_Event;
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;
 
-// SDL's event queue, mouse, clock, buffer swap and the random generator.
+// SDL's event queue, mouse, clocks, buffer swap and the random generator.
 struct PlatformHooks {
     int (*pollEvent)(SDL_Event* event);
     uint8_t (*getMouseState)(int* x, int* y);
@@ -15,6 +15,7 @@ struct PlatformHooks {
     void (*swapBuffers)();
     int (*random)();
     void (*seedRandom)(unsigned seed);
+    uint32_t (*secondsNow)();  // the wall clock, which seeds each game
 };
 
 // The sound layer's operations (see sound/sound_system.h).

@@ -4,8 +4,6 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include <ctime>
-
 #include "base/game_state.h"
 #include "base/platform.h"
 #include "sound/sound_system.h"
@@ -83,7 +81,7 @@ void drawHudLines(const std::vector<HudLine>& lines) {
 void (*showGameResults)(int mode) = nullptr;
 
 void startNewGame(GameState& state) {
-    beginGame(state, static_cast<unsigned>(std::time(nullptr)));
+    beginGame(state, seams.platform.secondsNow());
     gluLookAt(0.0, 1.5, 15.0, 0.0, 0.5, 0.0, 0.0, 1.0, 0.0);
 }
 

@@ -33,14 +33,18 @@ int scriptedRandom() {
     script().randomValues.pop_front();
     return value;
 }
-void scriptedSeed(unsigned) {}
+void scriptedSeed(unsigned seed) {
+    if (script().ownGenerator) script().ownGenerator->seed(seed);
+}
+uint32_t scriptedSeconds() { return script().seconds; }
 
 void note(const char* call) { RecordingSound::current->calls.push_back(call); }
 }  // namespace
 
 ScriptedPlatform::ScriptedPlatform() {
     current = this;
-    seams.platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed};
+    seams.platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed,
+                      scriptedSeconds};
 }
 
 ScriptedPlatform::~ScriptedPlatform() {
@@ -58,6 +62,11 @@ void ScriptedPlatform::pointAt(int x, int y, bool leftDown) {
     mouseX = x, mouseY = y;
     mouseButtons = leftDown ? SDL_BUTTON(1) : 0;
     push(SDL_MOUSEMOTION);
+}
+
+void ScriptedPlatform::useGameRandom() {
+    ownGenerator = std::make_unique<GameRandom>();
+    fallbackRandom = [this] { return ownGenerator->next(); };
 }
 
 void ScriptedPlatform::useSeededRandom(uint32_t seed) {

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/game_random.h"
 #include "base/platform.h"
 #include "sound/sound_system.h"
 
@@ -37,6 +39,10 @@ struct ScriptedPlatform {
     // A fixed sequence of the shape rand() gives, for games that must play
     // the same every run.
     void useSeededRandom(uint32_t seed);
+    // The game's own generator, seeded as the game seeds it.
+    void useGameRandom();
+    std::unique_ptr<GameRandom> ownGenerator;
+    uint32_t seconds = 1765115000;  // the wall clock: a game's seed
 
     static ScriptedPlatform* current;
 
