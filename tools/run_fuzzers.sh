@@ -36,7 +36,7 @@ run_one() {
   fi
 }
 
-names=(png stored_files answer upload)
+names=(png stored_files answer upload replay)
 for name in "${names[@]}"; do
   run_one "$name" &
   [ "$(jobs -rp | wc -l)" -lt 2 ] || wait -n || true
