@@ -9,10 +9,13 @@
 
 namespace {
 const char* const kHelp =
-    "Usage: quadrune [OPTION]...\n"
+    "Usage: quadrune [OPTION]... [FILE.qrp]\n"
     "A puzzle game of swapping blocks. Without options it opens its window and\n"
-    "starts at the menu.\n"
+    "starts at the menu; every game is kept as a replay in replays/.\n"
     "\n"
+    "      --replay FILE         watch the replay FILE in the game's window: P\n"
+    "                            pauses, Right plays 4x faster while held, Escape\n"
+    "                            leaves; a FILE.qrp alone does the same\n"
     "      --verify-replay FILE  play the replay FILE again without a window or\n"
     "                            sound; print the result it produces and exit 0\n"
     "                            when that is the result FILE holds, else 1\n"
@@ -56,15 +59,27 @@ CommandLine readCommandLine(int argc, char** argv) {
             line.action = CommandLine::Version;
             return line;
         }
-        if (std::strcmp(arg, "--verify-replay") == 0) {
-            if (i + 1 >= argc) return {CommandLine::Refused, nullptr, "option '--verify-replay' requires a file"};
-            line.action = CommandLine::VerifyReplay;
+        bool verify = std::strcmp(arg, "--verify-replay") == 0, watch = std::strcmp(arg, "--replay") == 0;
+        size_t length = std::strlen(arg);
+        if (verify || watch) {
+            if (i + 1 >= argc) return {CommandLine::Refused, nullptr, "option '" + std::string(arg) + "' requires an argument"};
+            line.action = verify ? CommandLine::VerifyReplay : CommandLine::Watch;
             line.file = argv[++i];
+        } else if (length > 4 && std::strcmp(arg + length - 4, ".qrp") == 0 && arg[0] != '-') {
+            line.action = CommandLine::Watch;
+            line.file = arg;
         } else if (std::strncmp(arg, "--", 2) == 0 && std::strcmp(arg, "--") != 0) {
-            return {CommandLine::Refused, arg, "unrecognized option"};
+            return {CommandLine::Refused, nullptr, "unrecognized option '" + std::string(arg) + "'"};
         }
     }
     return line;
+}
+
+bool loadWatchedReplay(const char* path, Replay& replay) {
+    std::string why;
+    if (loadReplayFile(path, replay, why)) return true;
+    std::fprintf(stderr, "quadrune: %s: %s\n", path, why.c_str());
+    return false;
 }
 
 int runWithoutWindow(const CommandLine& line) {
@@ -73,8 +88,7 @@ int runWithoutWindow(const CommandLine& line) {
         case CommandLine::Version: return std::fputs(kVersion, stdout), 0;
         case CommandLine::VerifyReplay: return verifyReplay(line.file);
         case CommandLine::Refused:
-            if (line.file) std::fprintf(stderr, "quadrune: %s '%s'\n", line.refusal, line.file);
-            else std::fprintf(stderr, "quadrune: %s\n", line.refusal);
+            std::fprintf(stderr, "quadrune: %s\n", line.refusal.c_str());
             std::fputs("Try 'quadrune --help' for more information.\n", stderr);
             return 2;
         default: return 0;

@@ -140,7 +140,6 @@ void connectScreens() {
 
 void runStartup(GameState& state, int* argc, char** argv) {
     enterPlayerDir();
-    startRecordingGames();
     connectScreens();
     loadConfig();
     loadHighscores(state.highscores);
@@ -175,8 +174,8 @@ void runMainLoop(GameState& state) {
     } while (state.quitRequested == 0);
 }
 
-void shutdownGame(GameState& state) {
-    saveHighscores();
+void shutdownGame(GameState& state, bool keepHighscores) {
+    if (keepHighscores) saveHighscores();
     if (!state.soundEnabled) return;
     FSOUND_Sample_Free(state.boomSample);
     FSOUND_Sample_Free(state.menuClickSample);

@@ -8,7 +8,8 @@ struct GameState;
 void runStartup(GameState& state, int* argc, char** argv);
 void startSoundSystem(GameState& state);
 void runMainLoop(GameState& state);
-void shutdownGame(GameState& state);
+// Watching a replay changes no highscores.
+void shutdownGame(GameState& state, bool keepHighscores = true);
 
 // How long the main loop sleeps after a frame that took spentMs.
 uint32_t frameDelayMs(uint32_t spentMs);
