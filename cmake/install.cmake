@@ -34,6 +34,7 @@ endforeach()
 install(FILES packaging/quadrune.desktop DESTINATION share/applications RENAME ${QUADRUNE_APP_ID}.desktop
         COMPONENT game)
 install(FILES ${packaging}/${QUADRUNE_APP_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT game)
+install(FILES packaging/quadrune-replay.xml DESTINATION share/mime/packages COMPONENT game)
 install(FILES ${packaging}/quadrune.6.gz DESTINATION share/man/man6 COMPONENT game)
 install(FILES ${packaging}/copyright ${packaging}/changelog.gz DESTINATION share/doc/quadrune COMPONENT game)
 

@@ -23,4 +23,8 @@ grep -v 'running with root privileges' "$work/lintian.log" || true
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
+# The replay type: a .qrp name or the QRPL magic makes it one.
+update-mime-database "$work/root/usr/share/mime" >/dev/null 2>&1
+grep -q '^application/x-quadrune-replay:\*\.qrp$' "$work/root/usr/share/mime/globs" || { echo "no .qrp glob"; exit 1; }
+grep -q 'application/x-quadrune-replay' "$work/root/usr/share/mime/magic" || { echo "no QRPL magic"; exit 1; }
 echo "package checks passed"
