@@ -4,6 +4,8 @@
 // through the same seams the game reads.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -96,6 +98,22 @@ void BM_VerifyTenMinuteBotGame(benchmark::State& state) {
     verifyReplay(state, game.replay);
 }
 BENCHMARK(BM_VerifyTenMinuteBotGame)->Arg(FreePlay)->Arg(TimeAttack)->Unit(benchmark::kMillisecond);
+
+// For tools/replay_round_trip.sh: bot games of one to three minutes in every
+// mode, written by one build and played again by another.
+int writeBotGames(const char* dir, int count) {
+    for (int i = 0; i < count; ++i) {
+        BotGame game(1 + i % 4, 1765115000u + uint32_t(i) * 7919u, 1 + i % 3);
+        std::string path = std::string(dir) + "/bot-" + std::to_string(i) + ".qrp";
+        if (!saveReplayFile(path.c_str(), game.replay)) return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 1;
+    }
+    return 0;
+}
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--write-bot-games") return writeBotGames(argv[2], std::atoi(argv[3]));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
