@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
+#include "app/replay_recorder.h"
+#include "base/game_state.h"
 #include "base/replay_file.h"
 #include "game/replay_check.h"
+#include "scripted_seams.h"
+#include "test_support.h"
 
 // Replays as files: what goes in comes out, and nothing damaged gets through.
 namespace {
@@ -154,4 +160,55 @@ TEST(Replays, ForgedGamesAreRefusedWithTheirReason) {
     endless.frames.eventCounts.assign(kReplayMaxFrames + 1, 0);
     endless.frames.ticks.assign(kReplayMaxFrames + 1, 0);
     EXPECT_EQ(decodeFails(encodeReplay(endless)), "more than six hours of frames");
+}
+
+namespace {
+// One short game through the recorder's seams, as the main loop drives them.
+void recordGame(ScriptedPlatform& script, uint32_t seed, uint32_t score) {
+    seedRand(seed);  // as a game begins
+    for (int frame = 0; frame < 3; ++frame) {
+        delayMs(50);  // a pass ends; the next begins a frame
+        getTicks(), getTicks();
+        script.ticks += 50;
+    }
+    gameState.score = score, gameState.elapsedMs = 100, gameState.blocksDestroyed = 0;
+    finishRecordedGame();
+}
+
+std::vector<std::string> keptReplays() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("replays")) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+TEST(RecordedGames, KeepTheLast20AndEveryGameInTheTablesAndFailAlone) {
+    ScriptedPlatform script;
+    startRecordingGames();
+    std::memset(&gameState.highscores, 0, sizeof gameState.highscores);
+    gameState.config.gameMode = TimeAttack;
+    std::memset(gameState.config.playerName, 0, sizeof gameState.config.playerName);
+    std::memcpy(gameState.config.playerName, "KEEP", 4);
+    // Two of the oldest games stand in the TIMEATTACK table: time in milliseconds, as played.
+    for (uint32_t game : {1u, 3u}) {
+        HighscoreEntry& row = gameState.highscores.tables[1].rows[game];
+        std::memcpy(row.name, "KEEP", 4);
+        row.score = game, row.time = 100;
+    }
+    for (uint32_t game = 0; game < 24; ++game) recordGame(script, 1700000000u + game * 86400u, game);
+    recordGame(script, 1800000000u, 99);
+    std::vector<std::string> kept = keptReplays();
+    ASSERT_EQ(kept.size(), 22u);
+    EXPECT_EQ(kept.front().substr(15), "-2-1.qrp") << "in the table";
+    EXPECT_EQ(kept[1].substr(15), "-2-3.qrp") << "in the table";
+    EXPECT_EQ(kept[2].substr(15), "-2-5.qrp") << "the oldest of the last 20";
+    EXPECT_EQ(kept.back().substr(15), "-2-99.qrp");
+    // Where no replay can be written the game goes on and nothing else is touched.
+    std::filesystem::remove_all("replays");
+    writeFileBytes("replays", {'x'});
+    writeFileBytes("highscore.dat", {'h'});
+    recordGame(script, 1800000100u, 7);
+    EXPECT_EQ(readFileBytes("replays"), std::vector<unsigned char>{'x'});
+    EXPECT_EQ(readFileBytes("highscore.dat"), std::vector<unsigned char>{'h'});
 }
