@@ -114,10 +114,24 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
     EXPECT_TRUE(window.click(448, 378, [&](const Shot&) { return !game.running(); }));
     EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
     expectSavedConfig();  // playing never rewrites the settings
+    const std::vector<unsigned char> highscores = readFileBytes("highscore.dat");
     auto sound = readFileBytes("sound.raw");
     int loudest = 0;
     for (size_t i = 0; i + 1 < sound.size(); i += 2) loudest = std::max(loudest, std::abs(int16_t(sound[i] | sound[i + 1] << 8)));
     EXPECT_GT(loudest, 1000) << "the menu music reached the audio device";
+
+    // The game left its replay, which plays again to the row that was sent,
+    // and can be watched in the window to its end.
+    std::vector<std::string> replays;
+    for (const auto& entry : std::filesystem::directory_iterator("replays")) replays.push_back(entry.path());
+    ASSERT_EQ(replays.size(), 1u);
+    ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", replays[0]}, {});
+    EXPECT_EQ(verify.waitForExit(10000), 0) << verify.err();
+    EXPECT_EQ(verify.out().substr(0, 20), "TIMEATTACK PLAYER7: ") << verify.out();
+    ProgramRun watch({QUADRUNE_BINARY, replays[0]}, kDummySound);
+    ASSERT_TRUE(window.find(watch.pid(), 20000)) << watch.err();
+    EXPECT_EQ(watch.waitForExit(60000), 0) << watch.err();
+    EXPECT_EQ(readFileBytes("highscore.dat"), highscores) << "watching writes no highscores";
 }
 
 TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscoresUnlessTheDiskIsFull) {
