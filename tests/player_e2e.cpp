@@ -190,3 +190,20 @@ TEST(Startup, WithoutADisplayEndsWithCodeTwoAndTheVideoModeMessageWhateverTheSto
             std::filesystem::remove(name);
         }
 }
+
+// A replay that does not hold is refused before any window opens.
+TEST(Startup, AReplayIsVerifiedWithoutADisplayAndRefusedWhenItDoesNotHold) {
+    std::vector<unsigned char> bytes = readFileBytes(QUADRUNE_SOURCE_DIR "/tests/replays/free-play-51s.qrp");
+    writeFileBytes("good.qrp", bytes);
+    bytes[200] ^= 1;
+    writeFileBytes("flipped.qrp", bytes);
+    const Env noDisplay{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    ProgramRun good({QUADRUNE_BINARY, "--verify-replay", "good.qrp"}, noDisplay);
+    EXPECT_EQ(good.waitForExit(10000), 0) << good.err();
+    EXPECT_EQ(good.out(), "FREE PLAY VELMO: score 120, 3 blocks, 50.683 s\n");
+    for (const char* option : {"--verify-replay", "--replay"}) {
+        ProgramRun flipped({QUADRUNE_BINARY, option, "flipped.qrp"}, noDisplay);
+        EXPECT_EQ(flipped.waitForExit(10000), 1) << option;
+        EXPECT_EQ(flipped.err(), "quadrune: flipped.qrp: damaged: its checksum does not match\n") << option;
+    }
+}

@@ -77,7 +77,12 @@ CommandLine readCommandLine(int argc, char** argv) {
 
 bool loadWatchedReplay(const char* path, Replay& replay) {
     std::string why;
-    if (loadReplayFile(path, replay, why)) return true;
+    // Only a game that plays to its end is shown; anything else could run on for ever.
+    if (loadReplayFile(path, replay, why)) {
+        ReplayVerdict verdict = checkReplay(replay);
+        if (verdict.matches) return true;
+        why = verdict.why;
+    }
     std::fprintf(stderr, "quadrune: %s: %s\n", path, why.c_str());
     return false;
 }

@@ -12,6 +12,6 @@ CommandLine readCommandLine(int argc, char** argv);
 // Runs what the command line asks for without a window; the exit code.
 int runWithoutWindow(const CommandLine& line);
 // For watching: false, with the reason on standard error, when the file is
-// no replay of ours.
+// no replay of ours or does not play to its end.
 struct Replay;
 bool loadWatchedReplay(const char* path, Replay& replay);

@@ -7,7 +7,6 @@
 #include "base/game_state.h"
 #include "base/platform.h"
 #include "game/game_screen.h"
-#include "menu/menu_screen.h"
 #include "sound/sound_system.h"
 
 namespace {
@@ -98,6 +97,7 @@ void startPlayback(const Replay& replay) {
     config.gameMode = replay.mode;
     gameState.cursorColumn = replay.startColumn;
     gameState.cursorRow = replay.startRow;
+    std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
     for (int key : replay.heldKeys) setKeyDown(key, 1);
     if (config.musicOn) {
         FSOUND_Stream_Stop(gameState.menuMusicStream);
