@@ -13,6 +13,8 @@
 namespace {
 constexpr char kMagic[4] = {'Q', 'R', 'P', 'L'};
 constexpr size_t kHeaderBytes = 148;
+// Magic, two versions, mode and seed; the row; frames, first tick and packed length.
+static_assert(kHeaderBytes == 4 + 2 + 2 + 4 + 4 + sizeof(HighscoreEntry) + 4 + 4 + 4, "the README's replay header");
 constexpr size_t kCrcBytes = 4;
 // Deflate can grow a megabyte into a gigabyte; no honest replay inflates past this.
 constexpr size_t kMaxInflatedBytes = 24u << 20;
