@@ -87,8 +87,10 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
     Shot menu = stillShot({0, 0, 639, 479});
     ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470})));
     window.moveMouse(620, 470);
-    // Down to the bottom row and a swap there; where a block is still on its
-    // way down the swap waits, so the next pair is tried.
+    // Once the opening blocks have come down: to the bottom row and a swap
+    // there; where a block is still on its way down the swap waits, so the
+    // next pair is tried.
+    stillShot(kBoard);
     for (int step = 0; step < 8; ++step) {
         Shot before = stillShot(kBoard, 2000);
         ASSERT_TRUE(window.press("Down", changedFrom(before, kBoard))) << "cursor step " << step;
