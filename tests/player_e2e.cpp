@@ -209,3 +209,28 @@ TEST(Startup, AReplayIsVerifiedWithoutADisplayAndRefusedWhenItDoesNotHold) {
         EXPECT_EQ(flipped.err(), "quadrune: flipped.qrp: damaged: its checksum does not match\n") << option;
     }
 }
+
+// A logout's SIGTERM (or a hang-up) during a game ends the program within 2 s,
+// the game's result entered and saved, its replay kept.
+TEST_F(Player, SigtermOrSighupDuringAGameEndsItAtOnceAndKeepsTheResult) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        std::filesystem::remove_all("replays");
+        std::vector<unsigned char> config(80, 0);
+        std::memcpy(config.data(), "TERM7", 5);
+        config[12] = 50, config[24] = 2, config[72] = 'Y';  // TIMEATTACK: every game is entered
+        writeFileBytes("config.dat", config);
+        ProgramRun game(kDummySound);
+        ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+        Shot menu = stillShot({0, 0, 639, 479});
+        ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470}))) << "a game";
+        stillShot(kBoard);  // its opening blocks down: some game time has passed
+        auto sent = std::chrono::steady_clock::now();
+        kill(game.pid(), signal);
+        EXPECT_EQ(game.waitForExit(5000), 0) << signal;
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2)) << signal;
+        std::vector<unsigned char> saved = readFileBytes("highscore.dat");
+        ASSERT_EQ(saved.size(), 9608u);
+        EXPECT_EQ(std::string(saved.begin() + 1200, saved.begin() + 1205), "TERM7") << "TIMEATTACK's first row";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator("replays"), {}), 1) << signal;
+    }
+}

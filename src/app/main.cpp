@@ -1,4 +1,5 @@
 #include <SDL.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "base/game_state.h"
+#include "base/platform.h"
 
 int main(int argc, char** argv) {
     // Progress lines should reach a pipe as they happen, not at exit.
@@ -18,6 +20,12 @@ int main(int argc, char** argv) {
     Replay replay;
     if (watching && !loadWatchedReplay(line.file, replay)) return 1;
     std::atexit(SDL_Quit);
+    // A logout ends the game with its result kept, not with a screen left waiting.
+    struct sigaction ending {};
+    ending.sa_handler = requestEnd;
+    ending.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &ending, nullptr);
+    sigaction(SIGHUP, &ending, nullptr);
     runStartup(gameState, &argc, argv);
     if (watching)
         startPlayback(replay);

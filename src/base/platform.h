@@ -76,6 +76,9 @@ struct InputEvent {
 bool readEvent(InputEvent& event);
 InputEvent inputEventOf(const SDL_Event& raw);
 PlatformHooks defaultPlatformHooks();
+// For SIGTERM and SIGHUP: the real event queue then leads every screen to
+// close as the player would close it, and the program to end.
+void requestEnd(int signal);
 
 inline int pollEvent(SDL_Event* event) { return seams.platform.pollEvent(event); }
 inline uint8_t getMouseState(int* x, int* y) { return seams.platform.getMouseState(x, y); }
