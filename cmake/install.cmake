@@ -54,6 +54,10 @@ set(CPACK_DEBIAN_GAME_PACKAGE_NAME quadrune)
 set(CPACK_DEBIAN_GAME_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_GAME_PACKAGE_SHLIBDEPS ON)
+# The library's generated dependency names the classic SDL 1.2, which has
+# none of sdl12-compat's scaling or controller mapping: ask for the shim that
+# replaces it (the shlibdeps ones are added after this).
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "libsdl1.2-compat-shim")
 set(CPACK_DEBIAN_GAME_DESCRIPTION
     "A single-player puzzle game in one window. You move a cursor two cells wide
 over a board of textured 3-D blocks and swap the two cells under it; three

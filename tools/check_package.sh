@@ -14,6 +14,7 @@ deb=$(ls "$work"/out/quadrune_*.deb)
 echo "package: $(basename "$deb")"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2-compat-shim' || { echo "the classic SDL 1.2 could be installed"; exit 1; }
 
 status=0
 lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
