@@ -7,6 +7,7 @@
 #include "base/game_state.h"
 #include "base/platform.h"
 #include "game/game_screen.h"
+#include "game/replay_check.h"
 #include "sound/sound_system.h"
 
 namespace {
@@ -91,15 +92,8 @@ void startPlayback(const Replay& replay) {
     seams.platform.secondsNow = replaySeed;
     showGameResults = [](int) { gameState.quitRequested = 1; };
 
-    ConfigRecord& config = gameState.config;
-    std::memset(config.playerName, 0, sizeof config.playerName);
-    std::memcpy(config.playerName, replay.row.name, sizeof config.playerName);
-    config.gameMode = replay.mode;
-    gameState.cursorColumn = replay.startColumn;
-    gameState.cursorRow = replay.startRow;
-    std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
-    for (int key : replay.heldKeys) setKeyDown(key, 1);
-    if (config.musicOn) {
+    takeOverReplayStart(gameState, replay);
+    if (gameState.config.musicOn) {
         FSOUND_Stream_Stop(gameState.menuMusicStream);
         gameState.musicChannel = FSOUND_Stream_Play(FSOUND_FREE, gameState.gameMusicStream);
     }

@@ -38,13 +38,8 @@ void prepareState(const Replay& replay) {
     state.boardRows = 9;
     state.soundEnabled = 0;
     std::memset(&state.config, 0, sizeof state.config);
-    std::memcpy(state.config.playerName, replay.row.name, sizeof state.config.playerName);
-    state.config.gameMode = replay.mode;
     state.config.validMarker = 'Y';
-    std::memset(state.keyDown, 0, sizeof state.keyDown);
-    for (int key : replay.heldKeys) setKeyDown(key, 1);
-    state.cursorColumn = replay.startColumn;
-    state.cursorRow = replay.startRow;
+    takeOverReplayStart(state, replay);
 }
 
 // The main loop begins a pass at most every 50 ms. The tick counter and the
@@ -81,6 +76,16 @@ ReplayVerdict fail(ReplayVerdict verdict, std::string why) {
     return verdict;
 }
 }  // namespace
+
+void takeOverReplayStart(GameState& state, const Replay& replay) {
+    std::memset(state.config.playerName, 0, sizeof state.config.playerName);
+    std::memcpy(state.config.playerName, replay.row.name, sizeof state.config.playerName);
+    state.config.gameMode = replay.mode;
+    std::memset(state.keyDown, 0, sizeof state.keyDown);
+    for (int key : replay.heldKeys) setKeyDown(key, 1);
+    state.cursorColumn = replay.startColumn;
+    state.cursorRow = replay.startRow;
+}
 
 ReplayVerdict checkReplay(const Replay& replay) {
     ReplayVerdict verdict;

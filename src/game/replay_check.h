@@ -4,7 +4,12 @@
 
 #include "base/highscore_records.h"
 
+struct GameState;
 struct Replay;
+
+// What a game takes over from before it began, as the replay holds it: the
+// player's name, the mode, the cursor's place and the keys still held.
+void takeOverReplayStart(GameState& state, const Replay& replay);
 
 struct ReplayVerdict {
     bool matches = false;
