@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "game_driver.h"
@@ -210,10 +211,21 @@ TEST(Startup, AReplayIsVerifiedWithoutADisplayAndRefusedWhenItDoesNotHold) {
     }
 }
 
-// A logout's SIGTERM (or a hang-up) during a game ends the program within 2 s,
-// the game's result entered and saved, its replay kept.
-TEST_F(Player, SigtermOrSighupDuringAGameEndsItAtOnceAndKeepsTheResult) {
-    for (int signal : {SIGTERM, SIGHUP}) {
+// A logout's SIGTERM, a hang-up, or the X server going away during a game
+// ends the program within 2 s, the game's result entered and saved, its
+// replay kept.
+TEST_F(Player, ALogoutOrTheLossOfTheDisplayDuringAGameEndsItAtOnceAndKeepsTheResult) {
+    struct Ending {
+        const char* name;
+        int exitCode;
+        std::function<void(pid_t)> end;
+    };
+    const Ending endings[] = {
+        {"SIGTERM", 0, [](pid_t game) { kill(game, SIGTERM); }},
+        {"SIGHUP", 0, [](pid_t game) { kill(game, SIGHUP); }},
+        {"the X server's loss", 1, [this](pid_t) { window.letGo(), stopXServer(); }},
+    };
+    for (const Ending& ending : endings) {
         std::filesystem::remove_all("replays");
         std::vector<unsigned char> config(80, 0);
         std::memcpy(config.data(), "TERM7", 5);
@@ -225,12 +237,13 @@ TEST_F(Player, SigtermOrSighupDuringAGameEndsItAtOnceAndKeepsTheResult) {
         ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470}))) << "a game";
         stillShot(kBoard);  // its opening blocks down: some game time has passed
         auto sent = std::chrono::steady_clock::now();
-        kill(game.pid(), signal);
-        EXPECT_EQ(game.waitForExit(5000), 0) << signal;
-        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2)) << signal;
+        ending.end(game.pid());
+        EXPECT_EQ(game.waitForExit(5000), ending.exitCode) << ending.name << game.err();
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2)) << ending.name;
         std::vector<unsigned char> saved = readFileBytes("highscore.dat");
-        ASSERT_EQ(saved.size(), 9608u);
-        EXPECT_EQ(std::string(saved.begin() + 1200, saved.begin() + 1205), "TERM7") << "TIMEATTACK's first row";
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator("replays"), {}), 1) << signal;
+        ASSERT_EQ(saved.size(), 9608u) << ending.name;
+        EXPECT_EQ(std::string(saved.begin() + 1200, saved.begin() + 1205), "TERM7") << ending.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator("replays"), {}), 1) << ending.name;
+        std::filesystem::remove("highscore.dat");
     }
 }

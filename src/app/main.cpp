@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
+#include "app/display_loss.h"
 #include "app/replay_playback.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &ending, nullptr);
     sigaction(SIGHUP, &ending, nullptr);
     runStartup(gameState, &argc, argv);
+    endWithTheDisplay(!watching);
     if (watching)
         startPlayback(replay);
     else

@@ -102,8 +102,11 @@ Window windowOf(Display* display, Window parent, pid_t pid) {
 
 GameWindow::GameWindow() = default;
 
-GameWindow::~GameWindow() {
+GameWindow::~GameWindow() { letGo(); }
+
+void GameWindow::letGo() {
     if (display_) XCloseDisplay(display_);
+    display_ = nullptr;
 }
 
 bool GameWindow::find(pid_t pid, int timeoutMs) {

@@ -49,6 +49,7 @@ public:
     void button(bool down);
     void key(const char* keysym, bool down);
     bool close();  // as a window manager asks
+    void letGo();  // closes the connection, as before the X server goes
 
     using Shows = std::function<bool(const Shot&)>;
     // Presses, waits until the picture shows the press took effect, lets go.

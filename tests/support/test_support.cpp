@@ -26,12 +26,14 @@ bool fileExists(const std::string& path) { return fs::exists(path); }
 
 namespace {
 pid_t xServer = -1;
-void stopXServer() {
-    if (xServer > 0) kill(xServer, SIGTERM), waitpid(xServer, nullptr, 0);
-}
 }  // namespace
 
-bool startOwnXServer() {
+void stopXServer() {
+    if (xServer > 0) kill(xServer, SIGTERM), waitpid(xServer, nullptr, 0);
+    xServer = -1;
+}
+
+bool startOwnXServer(const std::string& screen) {
     if (xServer > 0) return true;
     int fds[2];
     if (pipe(fds) != 0) return false;
@@ -39,7 +41,7 @@ bool startOwnXServer() {
     if (xServer == 0) {
         close(fds[0]);
         std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

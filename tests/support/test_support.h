@@ -22,7 +22,9 @@ bool waitFor(Done done, int timeoutMs) {
 
 // Starts a virtual X server of this process's own and points DISPLAY at it,
 // so tests that open windows never share a display. False without Xvfb.
-bool startOwnXServer();
+bool startOwnXServer(const std::string& screen = "1024x768x24");
+// Ends it at once, as a crash or the end of a session would.
+void stopXServer();
 
 // A data/ folder in the working directory whose files link to the game's.
 void linkGameData();
