@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/game_random.h"
+#include "base/stick_steps.h"
 #include "base/game_state.h"
 #include "board_setup.h"
 #include "game/game_clock.h"
@@ -112,5 +114,36 @@ TEST(GameRandomNumbers, FollowTheCLibrarysRandForAnySeed) {
         std::srand(seed);
         GameRandom random(seed);
         for (int i = 0; i < 20000; ++i) ASSERT_EQ(random.next(), std::rand()) << "seed " << seed << ", draw " << i;
+    }
+}
+
+// The left stick steps the cursor like the d-pad: one press per push past
+// half way, let go only near the middle, so a stick resting near the
+// threshold makes no stream of presses.
+TEST(LeftStick, PushesBecomeOnePressEach) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> readings;  // axis, value
+        std::string changes;  // +button for a press, -button for a release
+    } cases[] = {
+        {"a push right and back", {{0, 5000}, {0, 20000}, {0, 32767}, {0, 12000}, {0, 3000}}, "+14 -14"},
+        {"a push up", {{1, -30000}, {1, 0}}, "+11 -11"},
+        {"a wobble about the threshold", {{0, 17000}, {0, 15000}, {0, 17000}, {0, 9000}, {0, 16384}}, "+14"},
+        {"a swing across the middle", {{0, -32768}, {0, 32767}}, "+13 -13 +14"},
+        {"a flick back past the middle", {{1, 20000}, {1, -12000}}, "+12 -12"},
+        {"not far enough", {{0, 16383}, {1, -16383}, {0, -1}}, ""},
+        {"the other stick and the triggers", {{2, 32767}, {3, -32768}, {5, 32767}}, ""},
+        {"both axes at once", {{0, 30000}, {1, 30000}, {0, 0}, {1, 0}}, "+14 +12 -14 -12"},
+    };
+    for (const Case& c : cases) {
+        StickSteps stick;
+        std::string changes;
+        for (auto [axis, value] : c.readings) {
+            PadChange out[2];
+            int count = stick.follow(axis, value, out);
+            for (int i = 0; i < count; ++i)
+                changes += (changes.empty() ? "" : " ") + std::string(out[i].down ? "+" : "-") + std::to_string(out[i].button);
+        }
+        EXPECT_EQ(changes, c.changes) << c.what;
     }
 }

@@ -33,10 +33,10 @@ Replay sampleReplay(unsigned seed, size_t frames) {
         uint16_t events = random() % 10 == 0 ? uint16_t(1 + random() % 3) : 0;
         replay.frames.eventCounts.push_back(events);
         for (uint16_t e = 0; e < events; ++e)
-            replay.frames.events.push_back({InputEvent::Kind(random() % 4), int(random() % 330) - 3});
+            replay.frames.events.push_back({InputEvent::Kind(random() % (kLastInputKind + 1)), int(random() % 330) - 3});
     }
     for (InputEvent& e : replay.frames.events)
-        if (e.kind == InputEvent::Quit || e.kind == InputEvent::Other) e.symbol = 0;
+        if (e.kind == InputEvent::Quit || e.kind == InputEvent::Other || e.kind == InputEvent::FocusLost) e.symbol = 0;
     return replay;
 }
 
@@ -82,6 +82,8 @@ TEST(ReplayFile, RefusesDamagedCutForeignAndUnknownFiles) {
         return decodeFails(encodeReplay(replay));
     };
     EXPECT_EQ(forged([](Replay& r) { r.rulesVersion = 2; }), "rules version 2 is unknown");
+    EXPECT_EQ(forged([](Replay& r) { r.frames.events[0].kind = InputEvent::Kind(kLastInputKind + 1); }),
+              "an event of no known kind");
     std::vector<uint8_t> future = good;
     future[4] = 2;
     EXPECT_NE(decodeFails(future), "");

@@ -16,11 +16,14 @@
 #include "game/replay_check.h"
 #include "gl_fixture.h"
 #include "loopback_server.h"
+#include "base/pad_buttons.h"
+#include "menu/key_selection.h"
 #include "menu/menu_screen.h"
 #include "reference.h"
 #include "render/scene.h"
 #include "render/text_render.h"
 #include "scores/highscore_screen.h"
+#include "scores/highscore_table.h"
 #include "scores/score_submit.h"
 #include "scripted_seams.h"
 #include "sound/sound_system.h"
@@ -43,6 +46,7 @@ protected:
         gameState.nameEntryActive = false;
         resizeScene(gameState, 640, 480);
         std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
+        keySelection = KeySelection{};
     }
     // One pass of the menu with the mouse at (x, y); the swap leaves its
     // picture in the back buffer.
@@ -322,11 +326,17 @@ struct Input {
     Point at{-1, -1};  // a click here, the button held over `held` more events
     int held = 0;
     int key = 0;       // or a key pressed and released
+    int button = -1;   // or a controller's button
 };
 std::vector<Input> clicks(Point at, int times) { return std::vector<Input>(times, Input{at}); }
 std::vector<Input> keys(std::initializer_list<int> symbols) {
     std::vector<Input> out;
     for (int key : symbols) out.push_back(Input{{-1, -1}, 0, key});
+    return out;
+}
+std::vector<Input> buttons(std::initializer_list<int> pressed) {
+    std::vector<Input> out;
+    for (int button : pressed) out.push_back(Input{{-1, -1}, 0, 0, button});
     return out;
 }
 std::vector<Input> operator+(std::vector<Input> a, const std::vector<Input>& b) {
@@ -369,13 +379,30 @@ TEST_F(Screens, OptionClicksAndKeysAsConfigDatHoldsThem) {
          configBytes("M", 50, 1, 1)},
         {clicks(kPlayer, 1), configBytes("", 50, 1, 1)},  // the press on <DONE> ends the typing and saves
         {clicks(kMode, 1) + keys({SDLK_ESCAPE}), {}},
+        // The first key shows the highlight on the top row and acts on it.
+        {keys({SDLK_RIGHT}), configBytes("VELMO", 50, 2, 1)},
+        {keys({SDLK_LEFT, SDLK_LEFT}), configBytes("VELMO", 50, 3, 1)},
+        {keys({SDLK_DOWN, SDLK_DOWN, SDLK_RIGHT, SDLK_RIGHT, SDLK_LEFT}), configBytes("VELMO", 51, 1, 1)},
+        {keys({SDLK_UP, SDLK_UP, SDLK_UP, SDLK_UP, SDLK_LEFT}), configBytes("VELMO", 50, 1, 0)},
+        {keys({SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN, SDLK_a, SDLK_DOWN, SDLK_b, SDLK_RETURN}),
+         configBytes("AB", 50, 1, 1)},
+        {keys({SDLK_UP, SDLK_UP, SDLK_RETURN, SDLK_ESCAPE}), configBytes("VELMO", 50, 1, 1)},  // Return on <DONE>
+        {keys({SDLK_DOWN, SDLK_DOWN, SDLK_RIGHT}) + clicks(kMusic, 1) + keys({SDLK_RIGHT}), configBytes("VELMO", 52, 1, 0)},
+        {buttons({kPadRight, kPadDown, kPadRight, kPadDown, kPadSouth, kPadUp, kPadUp, kPadUp, kPadSouth}),
+         configBytes("VELMO", 51, 2, 0)},
+        {buttons({kPadDown, kPadEast}), {}},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         std::remove("config.dat");
         std::memset(&gameState.config, 0, sizeof gameState.config);
         initSceneVariables(gameState);
         gameState.menuPage = OptionsPage;
+        keySelection = KeySelection{};
         for (Input input : rows[i].inputs + (rows[i].saved.empty() ? std::vector<Input>{} : clicks(kDone, 1))) {
+            if (input.button >= 0) {
+                script.pressButton(input.button), runMenuFrame();
+                continue;
+            }
             if (input.key) {
                 script.push(SDL_KEYDOWN, input.key), script.push(SDL_KEYUP, input.key), runMenuFrame();
                 continue;
@@ -386,5 +413,125 @@ TEST_F(Screens, OptionClicksAndKeysAsConfigDatHoldsThem) {
         }
         EXPECT_EQ(readFileBytes("config.dat"), rows[i].saved) << "row " << i;
         EXPECT_EQ(gameState.menuPage, MainMenuPage) << "row " << i;
+    }
+}
+
+namespace {
+// One pass of the main loop in a game; the scripted sleep moves the clock.
+void gamePass() {
+    uint32_t start = getTicks();
+    runGameFrame(gameState);
+    delayMs(frameDelayMs(getTicks() - start));
+}
+// A press in one pass and its release in the next, as a hand on a pad would.
+void tapInGame(ScriptedPlatform& script, int button) {
+    for (bool down : {true, false}) script.pushButton(down, button), gamePass();
+}
+void gameFrames(ScriptedPlatform&, int count) {
+    for (int i = 0; i < count; ++i) gamePass();
+}
+void pushFocusChange(ScriptedPlatform& script, int state, int gain) {
+    SDL_Event event{};
+    event.type = SDL_ACTIVEEVENT;
+    event.active.state = static_cast<uint8_t>(state);
+    event.active.gain = static_cast<uint8_t>(gain);
+    script.events.push_back(event);
+}
+}  // namespace
+
+// No keyboard and no mouse: a controller goes through the menu and the
+// options, then plays a TIMEATTACK game whose countdown stops while the
+// window is away.
+TEST_F(Screens, AControllerAloneGoesThroughTheMenusAndPlaysAGame) {
+    script.useGameRandom();
+    startRecordingGames();
+    script.mouseX = 620, script.mouseY = 470;  // the pointer rests where it is, never moved
+    auto press = [&](int button) { script.pressButton(button), runMenuFrame(), delayMs(50); };
+    press(kPadDown);
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "menu-play")) << "the first press shows the highlight";
+    press(kPadDown);
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "menu-options"));
+    press(kPadSouth);
+    ASSERT_EQ(gameState.menuPage, OptionsPage);
+    for (int button : {kPadRight, kPadDown, kPadRight}) press(button);
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "options-highlight"));
+    for (int button : {kPadUp, kPadUp, kPadSouth}) press(button);
+    ASSERT_EQ(gameState.menuPage, MainMenuPage) << "South on <DONE>";
+    EXPECT_EQ(readFileBytes("config.dat"), configBytes("VELMO", 51, TimeAttack, 1));
+    press(kPadUp), press(kPadSouth);
+    ASSERT_EQ(gameState.screen, GameScreen);
+
+    gameFrames(script, 60);  // the opening blocks come down
+    for (int i = 0; i < 9; ++i) tapInGame(script, kPadDown);
+    for (int i = 0; i < 2; ++i) tapInGame(script, kPadRight);
+    EXPECT_EQ(gameState.cursorColumn, 2);
+    EXPECT_EQ(gameState.cursorRow, 8) << "held at the bottom row";
+    auto kindAt = [](int column) { return gameState.board.cells[column][8].kind; };
+    while (kindAt(gameState.cursorColumn) == kindAt(gameState.cursorColumn + 1) && gameState.cursorColumn < 4)
+        tapInGame(script, kPadRight);
+    int left = kindAt(gameState.cursorColumn), right = kindAt(gameState.cursorColumn + 1);
+    ASSERT_NE(left, right);
+    tapInGame(script, kPadSouth);
+    gameFrames(script, 20);
+    EXPECT_EQ(kindAt(gameState.cursorColumn), right) << "South swapped the pair";
+    EXPECT_EQ(kindAt(gameState.cursorColumn + 1), left);
+
+    struct Away {
+        const char* what;
+        int state, gain;
+        bool pauses;
+    } aways[] = {{"another window has the keyboard", SDL_APPINPUTFOCUS, 0, true},
+                 {"minimised", SDL_APPACTIVE, 0, true},
+                 {"the pointer left", SDL_APPMOUSEFOCUS, 0, false},
+                 {"the keyboard came back", SDL_APPINPUTFOCUS, 1, false}};
+    for (const Away& away : aways) {
+        pushFocusChange(script, away.state, away.gain);
+        gameFrames(script, 1);
+        uint32_t left = gameState.timeLeftMs;
+        gameFrames(script, 20);
+        EXPECT_EQ(gameState.paused == 1, away.pauses) << away.what;
+        EXPECT_EQ(gameState.timeLeftMs == left, away.pauses) << away.what;
+        if (away.pauses) tapInGame(script, kPadStart);
+        EXPECT_EQ(gameState.paused, 0) << "Start resumes after " << away.what;
+    }
+    tapInGame(script, kPadStart);
+    EXPECT_EQ(gameState.paused, 1) << "Start pauses";
+    tapInGame(script, kPadStart);
+    static int sent = 0;
+    seams.upload.submit = [](const char*, int) { return ++sent; };
+    script.onSwap = [&] {
+        if (gameState.screen == MenuScreen && script.events.empty()) script.pushButton(true, kPadWest);
+    };
+    connectScreens();
+    script.pushButton(true, kPadEast);
+    gamePass();
+    EXPECT_EQ(gameState.screen, MenuScreen) << "East leaves the game";
+    EXPECT_EQ(sent, 0) << "West declines the upload";
+    // The controller's presses and the lost focus went into the replay as played.
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator("replays")) files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(loadReplayFile(files[0].c_str(), replay, why)) << why;
+    ReplayVerdict verdict = checkReplay(replay);
+    EXPECT_TRUE(verdict.matches) << verdict.why;
+    auto count = [&](InputEvent::Kind kind) {
+        return std::count_if(replay.frames.events.begin(), replay.frames.events.end(),
+                             [kind](const InputEvent& e) { return e.kind == kind; });
+    };
+    EXPECT_EQ(count(InputEvent::FocusLost), 2);
+    EXPECT_GT(count(InputEvent::ButtonDown), 15);
+}
+
+// The highscore prompt: South sends the result, any other button declines.
+TEST_F(Screens, TheHighscorePromptAnswersAController) {
+    static int sent = 0;
+    seams.upload.submit = [](const char*, int) { return ++sent; };
+    for (auto [button, sends] : {std::pair{kPadSouth, 1}, {kPadEast, 0}, {kPadUp, 0}, {kPadStart, 0}}) {
+        sent = 0;
+        script.pushButton(true, button);
+        showHighscores(FreePlay, kNotEntered);
+        EXPECT_EQ(sent, sends) << "button " << button;
     }
 }

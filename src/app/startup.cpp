@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/replay_recorder.h"
+#include "app/window_scale.h"
 #include "render/bitmap_font_init.h"
 #include "base/config_file.h"
 #include "base/game_state.h"
@@ -56,6 +57,7 @@ void openWindow(GameState& state) {
     SDL_Init(SDL_INIT_VIDEO);
     line("Setting SDL attribs..");
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    chooseWindowScale(state.windowWidth, state.windowHeight);
     state.screenSurface = SDL_SetVideoMode(state.windowWidth, state.windowHeight, 0, SDL_OPENGL);
     SDL_WM_SetCaption(kWindowCaption, kIconCaption);
     if (state.screenSurface && !videoDriverShowsWindow()) {
@@ -72,6 +74,8 @@ void openWindow(GameState& state) {
     int depth = 0;
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
     std::printf("Depth buffer depth : %d\n", depth);
+    if (state.config.fullScreen == 1) setFullScreen(true);
+    startControllers();
 }
 
 void announceSoundFile(const char* path) {
@@ -164,6 +168,7 @@ uint32_t frameDelayMs(uint32_t spentMs) { return spentMs < kFrameMs ? kFrameMs -
 
 void runMainLoop(GameState& state) {
     do {
+        seams.platform.watchControllers();
         uint32_t start = getTicks();
         if (state.screen == GameScreen) {
             runGameFrame(state);

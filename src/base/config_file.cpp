@@ -31,6 +31,13 @@ void saveConfig() {
     writeFileAtomically(kConfigFileName, buffer, sizeof buffer);
 }
 
+void storeFullScreenChoice() {
+    ConfigRecord stored{};
+    if (readStoredFile(kConfigFileName, &stored, sizeof stored) < 0 || stored.validMarker != 'Y') stored = gameState.config;
+    stored.fullScreen = gameState.config.fullScreen;
+    writeFileAtomically(kConfigFileName, &stored, sizeof stored);
+}
+
 void copyNameField(const char* field, size_t fieldSize, char* out, size_t outSize) {
     if (outSize == 0) return;
     size_t length = 0;

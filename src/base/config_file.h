@@ -12,7 +12,8 @@ struct ConfigRecord {
     uint8_t reserved16[8];
     int32_t gameMode;
     uint8_t musicOn;
-    uint8_t reserved29[43];
+    uint8_t fullScreen;  // a spare byte of older versions, which keep it as read
+    uint8_t reserved30[42];
     uint8_t validMarker;
     uint8_t reserved73[7];
 };
@@ -20,6 +21,7 @@ static_assert(sizeof(ConfigRecord) == 80, "config.dat holds exactly 80 bytes");
 static_assert(offsetof(ConfigRecord, speed) == 12);
 static_assert(offsetof(ConfigRecord, gameMode) == 24);
 static_assert(offsetof(ConfigRecord, musicOn) == 28);
+static_assert(offsetof(ConfigRecord, fullScreen) == 29);
 static_assert(offsetof(ConfigRecord, validMarker) == 72);
 
 extern const char* const kConfigFileName;
@@ -27,6 +29,9 @@ extern const char* const kConfigFileName;
 void loadConfig();
 void applyConfigDefaults();
 void saveConfig();
+// Writes the full-screen choice alone into config.dat, leaving the stored
+// settings as they are; without a valid file, writes the current ones.
+void storeFullScreenChoice();
 
 // Copies a fixed name field into a zero-terminated string; the field itself
 // may lack its terminator when the file it came from was damaged.

@@ -16,6 +16,11 @@ struct PlatformHooks {
     int (*random)();
     void (*seedRandom)(unsigned seed);
     uint32_t (*secondsNow)();  // the wall clock, which seeds each game
+    // Looks for controllers plugged in since the last look; called every
+    // pass of the main loop, it spaces its own looks out.
+    void (*watchControllers)();
+    // Switches between the window and full screen; true when it took.
+    bool (*setFullScreen)(bool on);
 };
 
 // The sound layer's operations (see sound/sound_system.h).
@@ -66,20 +71,26 @@ private:
 };
 
 // One event as the screens see it. The key symbol is read as a plain
-// number, never trusted to be one of SDLKey's values.
+// number, never trusted to be one of SDLKey's values. Replays store the
+// kinds by number: new kinds go at the end.
 struct InputEvent {
-    enum Kind { KeyDown, KeyUp, Quit, Other } kind = Other;
-    int symbol = 0;  // for KeyDown and KeyUp
+    enum Kind { KeyDown, KeyUp, Quit, Other, ButtonDown, ButtonUp, FocusLost } kind = Other;
+    int symbol = 0;  // the key for KeyDown and KeyUp, the PadButton for ButtonDown and ButtonUp
 };
+constexpr InputEvent::Kind kLastInputKind = InputEvent::FocusLost;
 // The next queued event, or false when the queue is empty. Every screen
 // reads its events here.
 bool readEvent(InputEvent& event);
 InputEvent inputEventOf(const SDL_Event& raw);
 PlatformHooks defaultPlatformHooks();
+// Opens every controller there is, sdl12-compat's mapping turned on unless
+// the player set it; the real watchControllers finds later ones.
+void startControllers();
 // For SIGTERM and SIGHUP: the real event queue then leads every screen to
 // close as the player would close it, and the program to end.
 void requestEnd(int signal);
 
+inline bool setFullScreen(bool on) { return seams.platform.setFullScreen(on); }
 inline int pollEvent(SDL_Event* event) { return seams.platform.pollEvent(event); }
 inline uint8_t getMouseState(int* x, int* y) { return seams.platform.getMouseState(x, y); }
 inline uint32_t getTicks() { return seams.platform.getTicks(); }

@@ -16,6 +16,11 @@ constexpr size_t kHeaderBytes = 148;
 // Magic, two versions, mode and seed; the row; frames, first tick and packed length.
 static_assert(kHeaderBytes == 4 + 2 + 2 + 4 + 4 + sizeof(HighscoreEntry) + 4 + 4 + 4, "the README's replay header");
 constexpr size_t kCrcBytes = 4;
+
+bool carriesSymbol(InputEvent::Kind kind) {
+    return kind == InputEvent::KeyDown || kind == InputEvent::KeyUp || kind == InputEvent::ButtonDown ||
+           kind == InputEvent::ButtonUp;
+}
 // Deflate can grow a megabyte into a gigabyte; no honest replay inflates past this.
 constexpr size_t kMaxInflatedBytes = 24u << 20;
 
@@ -70,7 +75,7 @@ std::vector<uint8_t> columns(const Replay& replay, uint32_t firstTick) {
         for (size_t i = 1; i < f.tickCounts[frame]; ++i) putVarint(out, zigzag(int32_t(f.ticks[at + i] - f.ticks[at + i - 1])));
     for (const InputEvent& e : f.events) {
         out.push_back(uint8_t(e.kind));
-        if (e.kind == InputEvent::KeyDown || e.kind == InputEvent::KeyUp) putVarint(out, zigzag(e.symbol));
+        if (carriesSymbol(e.kind)) putVarint(out, zigzag(e.symbol));
     }
     return out;
 }
@@ -121,9 +126,9 @@ bool readColumns(Cursor& c, uint32_t frameCount, uint32_t firstTick, ReplayFrame
     f.events.resize(events);
     for (InputEvent& e : f.events) {
         uint8_t kind = c.byte();
-        if (kind > InputEvent::Other) return why = "an event of no known kind", false;
+        if (kind > kLastInputKind) return why = "an event of no known kind", false;
         e.kind = InputEvent::Kind(kind);
-        if (e.kind == InputEvent::KeyDown || e.kind == InputEvent::KeyUp) e.symbol = unzigzag(c.varint());
+        if (carriesSymbol(e.kind)) e.symbol = unzigzag(c.varint());
     }
     if (!c.ok) return why = "the frames are cut short", false;
     if (c.at != c.end) return why = "bytes after the last frame", false;

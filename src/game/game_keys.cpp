@@ -1,6 +1,7 @@
 #include "game/game_keys.h"
 
 #include "base/game_state.h"
+#include "base/pad_buttons.h"
 #include "game/board_rules.h"
 
 namespace {
@@ -30,16 +31,39 @@ void readPlayKeys(GameState& state) {
     });
     latchedKey(state, kKeySpace, [&] { startSwap(state.board, state.cursorColumn, state.cursorRow); });
 }
+
+// A controller plays through the keys its buttons stand for.
+int keyForButton(int button) {
+    switch (button) {
+        case kPadSouth: return kKeySpace;
+        case kPadStart: return kKeyP;
+        case kPadEast:
+        case kPadBack: return kEscapeKey;
+        case kPadUp: return kKeyUp;
+        case kPadDown: return kKeyDown;
+        case kPadLeft: return kKeyLeft;
+        case kPadRight: return kKeyRight;
+        default: return -1;
+    }
+}
 }  // namespace
 
 void applyGameEvent(GameState& state, const InputEvent& event) {
-    if (event.kind == InputEvent::KeyDown) {
-        setKeyDown(event.symbol, 1);
-    } else if (event.kind == InputEvent::KeyUp) {
-        setKeyDown(event.symbol, 0);
+    InputEvent keys = event;
+    if (event.kind == InputEvent::ButtonDown || event.kind == InputEvent::ButtonUp) {
+        keys.symbol = keyForButton(event.symbol);
+        if (keys.symbol < 0) return;
+        keys.kind = event.kind == InputEvent::ButtonDown ? InputEvent::KeyDown : InputEvent::KeyUp;
+    }
+    if (keys.kind == InputEvent::KeyDown) {
+        setKeyDown(keys.symbol, 1);
+    } else if (keys.kind == InputEvent::KeyUp) {
+        setKeyDown(keys.symbol, 0);
         state.keyLatch = 0;
-    } else if (event.kind == InputEvent::Quit) {
+    } else if (keys.kind == InputEvent::Quit) {
         setKeyDown(kEscapeKey, 1);
+    } else if (keys.kind == InputEvent::FocusLost) {
+        state.paused = 1;  // as P pauses: no countdown drains while the player is away
     }
 }
 

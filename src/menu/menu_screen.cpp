@@ -7,12 +7,25 @@
 #include "base/platform.h"
 #include "sound/sound_system.h"
 #include "game/game_screen.h"
+#include "menu/key_selection.h"
 #include "menu/menu_drawing.h"
 #include "menu/name_entry.h"
 #include "menu/options_page.h"
 
 namespace {
+MenuMove pendingMove = MenuMove::None;  // the key of the event being handled
+
+// A controller's buttons act as the keys they stand for.
+InputEvent asKeys(const InputEvent& event) {
+    if (event.kind != InputEvent::ButtonDown && event.kind != InputEvent::ButtonUp) return event;
+    InputEvent keys;
+    keys.symbol = menuKeyForButton(event.symbol);
+    if (keys.symbol >= 0) keys.kind = event.kind == InputEvent::ButtonDown ? InputEvent::KeyDown : InputEvent::KeyUp;
+    return keys;
+}
+
 void handleEvent(const InputEvent& event) {
+    pendingMove = MenuMove::None;
     switch (event.kind) {
         case InputEvent::KeyUp:
             gameState.keyLatch = 0;
@@ -23,10 +36,12 @@ void handleEvent(const InputEvent& event) {
             gameState.quitRequested = 1;
             break;
         case InputEvent::KeyDown:
-            if (gameState.nameEntryActive)
+            if (gameState.nameEntryActive) {
                 handleNameEntryKey(event.symbol);
-            else
+            } else {
                 setKeyDown(event.symbol, 1);
+                pendingMove = menuMoveFor(event.symbol);
+            }
             break;
         default:
             break;
@@ -62,24 +77,48 @@ void startGameFromMenu() {
     gameState.screen = GameScreen;
 }
 
+// Up and down go round the items as they stand on the screen, top first.
+unsigned movedItem(unsigned item, MenuMove move) {
+    constexpr unsigned kOrder[] = {PlayItem, OptionsItem, ExitItem};
+    unsigned at = 0;
+    while (at < 2 && kOrder[at] != item) ++at;
+    if (move == MenuMove::Down) return kOrder[(at + 1) % 3];
+    if (move == MenuMove::Up) return kOrder[(at + 2) % 3];
+    return item;
+}
+
+// The item a key chose, after moving the highlight as it asked. The first
+// key shows the highlight where the pointer's was, without moving it.
+unsigned keyChoice(MenuMove move, unsigned hit) {
+    if (move == MenuMove::None) return NoMenuItem;
+    if (keySelection.shown)
+        keySelection.mainItem = movedItem(keySelection.mainItem, move);
+    else if (hit >= ExitItem && hit <= OptionsItem)
+        keySelection.mainItem = hit;
+    showKeySelection();
+    return move == MenuMove::Choose ? keySelection.mainItem : NoMenuItem;
+}
+
 // A press carried over from the other page (the <DONE> row lies across the
 // exit item, the options item across the first option rows) waits for its
 // release, so one press never acts on both pages.
-void runMainMenuStep(bool leftDown) {
+void runMainMenuStep(bool leftDown, MenuMove move) {
     drawMenuItems(0);
     unsigned hit = pickMenuItem();
-    bool pressed = leftDown && gameState.clickLatch == 0;
-    if (hit == PlayItem && pressed) startGameFromMenu();
-    if (hit == ExitItem && pressed) {
+    unsigned chosen = keyChoice(move, hit);
+    if (leftDown && gameState.clickLatch == 0 && chosen == NoMenuItem) chosen = hit;
+    if (chosen == PlayItem) startGameFromMenu();
+    if (chosen == ExitItem) {
         FSOUND_PlaySound(FSOUND_FREE, gameState.menuClickSample);
         gameState.quitRequested = 1;
     }
-    if (hit == OptionsItem && pressed) {
+    if (chosen == OptionsItem) {
         FSOUND_PlaySound(FSOUND_FREE, gameState.menuClickSample);
         gameState.menuPage = OptionsPage;
         gameState.clickLatch = 1;
     }
-    if (hit >= ExitItem && hit <= OptionsItem) drawMenuItems(hit);
+    unsigned highlight = keySelection.shown ? keySelection.mainItem : hit;
+    if (highlight >= ExitItem && highlight <= OptionsItem) drawMenuItems(highlight);
 }
 
 void drawPass(bool leftDown) {
@@ -88,9 +127,9 @@ void drawPass(bool leftDown) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawMenuBackground();
     if (gameState.menuPage == MainMenuPage)
-        runMainMenuStep(leftDown);
+        runMainMenuStep(leftDown, pendingMove);
     else if (gameState.menuPage == OptionsPage)
-        runOptionsStep(leftDown);
+        runOptionsStep(leftDown, pendingMove);
 }
 }  // namespace
 
@@ -98,8 +137,9 @@ void drawPass(bool leftDown) {
 void runMenuFrame() {
     InputEvent event;
     while (readEvent(event)) {
-        handleEvent(event);
+        handleEvent(asKeys(event));
         bool leftDown = readMouse();
+        followPointer();
         if (!leftDown) gameState.clickLatch = 0;
         // A fresh press ends the typing and still counts as a click below.
         if (gameState.nameEntryActive && gameState.clickLatch == 0 && leftDown) gameState.nameEntryActive = false;

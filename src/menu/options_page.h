@@ -1,4 +1,6 @@
 #pragma once
 
-// One pass of the options page: each line's click, then its text.
-void runOptionsStep(bool leftButtonDown);
+enum class MenuMove;
+
+// One pass of the options page: each line's click or key, then its text.
+void runOptionsStep(bool leftButtonDown, MenuMove move);

@@ -63,7 +63,9 @@ void drawBitmapText(const char* text) {
     for (const char* c = text; *c; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, static_cast<signed char>(*c));
 }
 
-void drawText(const char* text, int x, int y) {
+void drawText(const char* text, int x, int y) { drawTextTinted(text, x, y, 1, 1, 1); }
+
+void drawTextTinted(const char* text, int x, int y, float red, float green, float blue) {
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -81,7 +83,7 @@ void drawText(const char* text, int x, int y) {
     // Added light: text brightens what lies under it, never darkens it.
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glColor3f(1, 1, 1);
+    glColor3f(red, green, blue);
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0);
     for (const unsigned char* b = reinterpret_cast<const unsigned char*>(text); *b; ++b)
         glCallList(gameState.fontListBase + *b);

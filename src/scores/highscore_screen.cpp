@@ -8,6 +8,7 @@
 
 #include "base/config_file.h"
 #include "base/game_state.h"
+#include "base/pad_buttons.h"
 #include "base/platform.h"
 #include "menu/menu_drawing.h"
 #include "render/text_render.h"
@@ -43,6 +44,10 @@ void handleEvents(ScreenKeys& keys) {
             setKeyDown(event.symbol, 0);
         } else if (event.kind == InputEvent::Quit) {
             setKeyDown(kEscapeKey, 1);  // seen by the caller as Escape held
+        } else if (event.kind == InputEvent::ButtonDown) {
+            // South answers yes; any other button no.
+            keys.pressed = true;
+            keys.send = keys.send || event.symbol == kPadSouth;
         }
     }
 }

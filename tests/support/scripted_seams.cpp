@@ -37,14 +37,20 @@ void scriptedSeed(unsigned seed) {
     if (script().ownGenerator) script().ownGenerator->seed(seed);
 }
 uint32_t scriptedSeconds() { return script().seconds; }
+void scriptedControllerLook() { ++script().controllerLooks; }
+bool scriptedFullScreen(bool on) {
+    script().fullScreenAsked.push_back(on);
+    return script().fullScreenTakes;
+}
 
 void note(const char* call) { RecordingSound::current->calls.push_back(call); }
 }  // namespace
 
 ScriptedPlatform::ScriptedPlatform() {
     current = this;
-    seams.platform = {scriptedPoll, scriptedMouse, scriptedTicks, scriptedDelay, scriptedSwap, scriptedRandom, scriptedSeed,
-                      scriptedSeconds};
+    seams.platform = {scriptedPoll,    scriptedMouse,          scriptedTicks,     scriptedDelay,
+                      scriptedSwap,    scriptedRandom,         scriptedSeed,      scriptedSeconds,
+                      scriptedControllerLook, scriptedFullScreen};
 }
 
 ScriptedPlatform::~ScriptedPlatform() {
@@ -57,6 +63,16 @@ void ScriptedPlatform::push(SDL_EventType type, int symbol) {
     event.key.keysym.sym = static_cast<SDLKey>(symbol);
     events.push_back(event);
 }
+
+void ScriptedPlatform::pushButton(bool down, int button) {
+    SDL_Event event{};
+    event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.button = static_cast<uint8_t>(button);
+    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    events.push_back(event);
+}
+
+void ScriptedPlatform::pressButton(int button) { pushButton(true, button), pushButton(false, button); }
 
 void ScriptedPlatform::pointAt(int x, int y, bool leftDown) {
     mouseX = x, mouseY = y;

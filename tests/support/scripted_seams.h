@@ -22,6 +22,9 @@ struct ScriptedPlatform {
     ScriptedPlatform& operator=(const ScriptedPlatform&) = delete;
 
     void push(SDL_EventType type, int symbol = 0);
+    // A controller's button, as sdl12-compat reports a mapped pad's.
+    void pushButton(bool down, int button);
+    void pressButton(int button);  // down, then up
     // Moves the mouse and queues the motion event that makes the menu look.
     void pointAt(int x, int y, bool leftDown = false);
 
@@ -43,6 +46,9 @@ struct ScriptedPlatform {
     void useGameRandom();
     std::unique_ptr<GameRandom> ownGenerator;
     uint32_t seconds = 1765115000;  // the wall clock: a game's seed
+    int controllerLooks = 0;
+    std::vector<bool> fullScreenAsked;
+    bool fullScreenTakes = true;
 
     static ScriptedPlatform* current;
 
