@@ -11,6 +11,7 @@
 #include "game_driver.h"
 #include "loopback_server.h"
 #include "test_support.h"
+#include "window_manager.h"
 
 // The real binary with the real pictures and sounds, played only through
 // the X server of the test's own, as a player would.
@@ -248,4 +249,108 @@ TEST_F(Player, ALogoutOrTheLossOfTheDisplayDuringAGameEndsItAtOnceAndKeepsTheRes
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator("replays"), {}), 1) << ending.name;
         std::filesystem::remove("highscore.dat");
     }
+}
+
+namespace {
+// Where the game's 640 × 480 picture lies in its window, and how large.
+struct Layout {
+    const char* what;
+    int width, height;  // the window's
+    int left, top;      // the picture's corner
+    double scale;
+    Area at(Area a) const {
+        auto x = [&](int v) { return left + int(v * scale); };
+        auto y = [&](int v) { return top + int(v * scale); };
+        return {x(a.x0), y(a.y0), x(a.x1), y(a.y1)};
+    }
+};
+
+// How many pixels of the picture, brought back to 640 × 480, differ from
+// the reference by more than a scaler's blur.
+int pixelsOffReference(const Shot& shot, const Layout& layout, const char* reference) {
+    Shot want;
+    if (!readPngFile(std::string(QUADRUNE_SOURCE_DIR "/tests/reference/pictures/") + reference + ".png", want)) return -1;
+    int off = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const uint8_t* got = shot.at(layout.left + int((x + 0.5) * layout.scale), layout.top + int((y + 0.5) * layout.scale));
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(got[c] - want.at(x, y)[c]) > 48) {
+                    ++off;
+                    break;
+                }
+        }
+    return off;
+}
+}  // namespace
+
+// On a 1920 × 1080 desktop the window opens at twice the game's size; F11 and
+// Alt+Enter lay the picture over the whole screen, its shape kept with bars
+// at the sides, and back; the mouse picks the item under it at every size;
+// the next start remembers full screen.
+TEST(Desktop, TheWindowFitsTheScreenGoesFullScreenAndBackAndThePointerStaysExact) {
+    ASSERT_TRUE(startOwnXServer("1920x1080x24"));
+    linkGameData();
+    FullScreenWindowManager manager;
+    const Layout windowed{"in a window", 1280, 960, 0, 0, 2.0};
+    const Layout fullScreen{"full screen", 1920, 1080, 240, 0, 2.25};
+    GameWindow window;
+    auto check = [&](const Layout& layout) {
+        window.moveMouse(layout.left + 620 * layout.scale, layout.top + 470 * layout.scale);
+        auto likeTheMenu = [&](const Shot& s) {
+            return s.width == layout.width && s.height == layout.height && pixelsOffReference(s, layout, "menu") < 640 * 480 / 100;
+        };
+        Shot plain = window.waitForShot(likeTheMenu);
+        ASSERT_EQ(std::make_pair(plain.width, plain.height), std::make_pair(layout.width, layout.height)) << layout.what;
+        EXPECT_TRUE(likeTheMenu(plain)) << layout.what << ": " << pixelsOffReference(plain, layout, "menu");
+        if (layout.left > 0) {
+            EXPECT_LT(plain.brightness({0, 0, layout.left - 1, layout.height - 1}), 1) << "the bar on the left";
+            EXPECT_LT(plain.brightness({layout.width - layout.left, 0, layout.width - 1, layout.height - 1}), 1);
+        }
+        for (auto [x, y, item] : {std::tuple{129, 102, kPlayItem}, {448, 378, kExitItem}, {482, 112, kOptionsItem}}) {
+            window.moveMouse(layout.left + x * layout.scale, layout.top + y * layout.scale);
+            Area lit = layout.at(item);
+            auto shows = [&](const Shot& s) { return s.brightness(lit) > plain.brightness(lit) + 10; };
+            EXPECT_TRUE(shows(window.waitForShot(shows))) << layout.what << ": the item at " << x << "," << y;
+        }
+    };
+    auto configByte = [] { return readFileBytes("config.dat").size() == 80 ? int(readFileBytes("config.dat")[29]) : -1; };
+    std::vector<unsigned char> stored(80, 0);
+    std::memcpy(stored.data(), "WIDE4", 5);
+    stored[12] = 50, stored[24] = 1, stored[28] = 1, stored[72] = 'Y', stored[79] = 0x5A;  // a later field of another version
+    writeFileBytes("config.dat", stored);
+    {
+        ProgramRun game(kDummySound);
+        ASSERT_TRUE(window.find(game.pid(), 20000)) << game.err();
+        ASSERT_TRUE(game.waitForOutput("..done.\n", 20000));
+        check(windowed);
+        window.press("F11", [](const Shot& s) { return s.width == 1920; });
+        check(fullScreen);
+        EXPECT_EQ(configByte(), 1);
+        window.press("F11", [](const Shot& s) { return s.width == 1280; });
+        check(windowed);
+        EXPECT_EQ(configByte(), 0);
+        window.key("Alt_L", true);
+        window.press("Return", [](const Shot& s) { return s.width == 1920; });
+        window.key("Alt_L", false);
+        check(fullScreen);
+        EXPECT_EQ(configByte(), 1);
+        std::vector<unsigned char> config = readFileBytes("config.dat");
+        config[29] = 0;
+        EXPECT_EQ(config, stored) << "only the full-screen byte is written";
+        window.press("Escape", [&](const Shot&) { return !game.running(); });
+        EXPECT_EQ(game.waitForExit(10000), 0);
+    }
+    ProgramRun again(kDummySound);
+    ASSERT_TRUE(window.find(again.pid(), 20000)) << again.err();
+    ASSERT_TRUE(again.waitForOutput("..done.\n", 20000));
+    check(fullScreen);
+    // A game in full screen; QUADRUNE_KEEP_SHOTS names a folder to keep its picture in.
+    Shot menu = window.shot();
+    const Area logo = fullScreen.at({40, 205, 145, 310});
+    auto playing = [&](const Shot& s) { return s.brightness(logo) < menu.brightness(logo) / 2; };
+    ASSERT_TRUE(window.click(240 + 129 * 2.25, 102 * 2.25, playing)) << "the menu's logo gives way to the board";
+    Shot game = window.waitForShot([&](const Shot& s) { return playing(s) && s.brightness(fullScreen.at({70, 105, 150, 125})) > 20; });
+    EXPECT_GT(game.brightness(fullScreen.at({70, 105, 150, 125})), 20) << "the score line";
+    if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS")) writePngFile(std::string(keep) + "/full-screen.png", game);
 }
