@@ -71,4 +71,7 @@ if(QUADRUNE_TESTS)
   enable_testing()
   add_test(NAME package_checks COMMAND ${PROJECT_SOURCE_DIR}/tools/check_package.sh ${PROJECT_BINARY_DIR})
   set_tests_properties(package_checks PROPERTIES LABELS package TIMEOUT 300)
+  # Installs into a fresh Debian 12 tree from the archive: root and the network.
+  add_test(NAME package_fresh_debian COMMAND ${PROJECT_SOURCE_DIR}/tools/check_package.sh --fresh-debian ${PROJECT_BINARY_DIR})
+  set_tests_properties(package_fresh_debian PROPERTIES LABELS package TIMEOUT 900)
 endif()

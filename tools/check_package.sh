@@ -2,9 +2,15 @@
 # Builds the Debian package from a configured build directory and runs the
 # checks a distribution would: lintian (errors and warnings fail),
 # desktop-file-validate and appstreamcli on the packaged files.
-# Usage: tools/check_package.sh [build directory]
+# With --fresh-debian it instead installs the package into a fresh minimal
+# Debian 12 tree (debootstrap, as root, from the archive), checks that the
+# installed game loads sdl12-compat's libSDL-1.2.so.0 there, and starts it on
+# a virtual display until its menu is up.
+# Usage: tools/check_package.sh [--fresh-debian] [build directory]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+fresh=0
+[ "${1:-}" = --fresh-debian ] && { fresh=1; shift; }
 build=$(cd "${1:-${QUADRUNE_BUILD_DIR:-$top/build}}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -15,6 +21,10 @@ echo "package: $(basename "$deb")"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2-compat-shim' || { echo "the classic SDL 1.2 could be installed"; exit 1; }
+if [ "$fresh" = 1 ]; then
+  . "$top/tools/fresh_debian.sh"
+  exit 0
+fi
 
 status=0
 lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
