@@ -22,8 +22,15 @@ const char* const kHelp =
     "      --help                show this help and exit\n"
     "      --version             show the version and exit\n"
     "\n"
-    "Exit status: 0 after a normal end, 1 for a replay that does not hold, 2 for\n"
-    "a wrong command line or no window, 12 for a picture that cannot be loaded.\n";
+    "In a game the arrow keys move the cursor, Space swaps, P pauses, M turns the\n"
+    "music on or off and Escape ends the game; a controller's d-pad or left stick,\n"
+    "South (A), Start and Back or East (B) do the same. The menus take the mouse,\n"
+    "the arrow keys with Return and Escape, or a controller. F11 or Alt+Enter\n"
+    "switches between the window and full screen.\n"
+    "\n"
+    "Exit status: 0 after a normal end, 1 for a replay that does not hold or when\n"
+    "the display goes away, 2 for a wrong command line or no window, 12 for a\n"
+    "picture that cannot be loaded.\n";
 
 const char* const kVersion =
     "quadrune 0.145a\n"
