@@ -168,8 +168,8 @@ uint32_t frameDelayMs(uint32_t spentMs) { return spentMs < kFrameMs ? kFrameMs -
 
 void runMainLoop(GameState& state) {
     do {
-        seams.platform.watchControllers();
         uint32_t start = getTicks();
+        seams.platform.watchControllers();  // inside the pass, so its sleep makes up for the look
         if (state.screen == GameScreen) {
             runGameFrame(state);
         } else if (state.screen == MenuScreen) {
