@@ -290,6 +290,7 @@ TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
     for (size_t i = 0; i < work.size(); ++i)
         EXPECT_EQ(script.delays[i], work[i] < 50 ? 50 - work[i] : 0) << "the pass that worked " << work[i] << " ms";
     EXPECT_EQ(sound.calls.front(), "play") << "the menu's click";
+    EXPECT_GE(size_t(script.controllerLooks), work.size()) << "a look for new controllers every pass";
     // The game went into replays/ as it was played, and plays again to its end.
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator("replays")) files.push_back(entry.path());
