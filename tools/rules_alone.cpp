@@ -10,7 +10,7 @@
 #include "game/board_rules.h"
 #include "game/particles.h"
 
-Seams seams{};
+thread_local Seams seams{};
 
 namespace {
 GameRandom generator;

@@ -62,7 +62,8 @@ struct GameState {
     bool nameEntryActive;
 };
 
-extern GameState gameState;
+// One a thread, so that games can be played again side by side.
+extern thread_local GameState gameState;
 
 void initSceneVariables(GameState& state);
 

@@ -55,7 +55,8 @@ struct Seams {
     SoundApi sound;
     UploadHooks upload;
 };
-extern Seams seams;
+// One table a thread: the score server plays replays again on several at once.
+extern thread_local Seams seams;
 
 // While it lives, entries of `seams` may be replaced; the whole table is
 // restored when it goes.
