@@ -26,7 +26,8 @@ const char* const kStyle =
     "td.n,th.n{text-align:left;width:100%;letter-spacing:.12em}"
     "tr:nth-child(even) td{background:rgba(255,255,255,.06)}"
     "p{margin:.3em 0;text-align:center;color:#8d84c0;letter-spacing:.2em}"
-    ".key{color:#4fd36b}";
+    ".key{color:#4fd36b}"
+    "a.v{color:#4fd36b;text-decoration:none;margin-left:.4em}a.v:hover{text-decoration:underline}";
 
 std::string fixed(double value, int decimals) {
     char text[48];
@@ -47,6 +48,14 @@ std::string cell(const std::string& text, bool key) {
     return key ? "<td class=\"key\">" + text + "</td>" : "<td>" + text + "</td>";
 }
 
+std::string replayUrl(const LeaderRow& row) { return "/replays/" + std::to_string(row.id) + ".qrp"; }
+
+// A row the server played again carries a tick that downloads its replay.
+std::string verifiedMark(const LeaderRow& row) {
+    if (!row.verified) return "";
+    return "<a class=\"v\" href=\"" + replayUrl(row) + "\" title=\"verified: download the replay\">&#10003;</a>";
+}
+
 std::string renderBoard(const ModeBoard& board) {
     std::string html = "<section class=\"m" + std::to_string(board.mode) + "\"><h2>" + modeTitle(board.mode) +
                        "</h2>";
@@ -54,7 +63,8 @@ std::string renderBoard(const ModeBoard& board) {
     html += "<table><tr><th>#</th><th class=\"n\">PLAYER</th><th>SCORE</th><th>TIME</th><th>PER S</th></tr>";
     int place = 1;
     for (const LeaderRow& row : board.rows) {
-        html += "<tr><td>" + std::to_string(place++) + "</td><td class=\"n\">" + escapeHtml(row.name) + "</td>" +
+        html += "<tr><td>" + std::to_string(place++) + "</td><td class=\"n\">" + escapeHtml(row.name) + verifiedMark(row) +
+                "</td>" +
                 cell(padded(row.score), board.mode >= 3) + cell(fixed(row.timeMs / 1000.0, 1), board.mode == 2) +
                 cell(fixed(perSecond(row), 1), board.mode == 1) + "</tr>";
     }
@@ -103,7 +113,8 @@ std::string renderScoresJson(const ModeBoard& board) {
         if (i) json += ",";
         json += "{\"name\":\"" + row.name + "\",\"score\":" + std::to_string(row.score) +
                 ",\"blocks\":" + std::to_string(row.blocks) + ",\"time_ms\":" + std::to_string(row.timeMs) +
-                ",\"score_per_second\":" + fixed(perSecond(row), 3) + "}";
+                ",\"score_per_second\":" + fixed(perSecond(row), 3) + ",\"verified\":" + (row.verified ? "true" : "false") +
+                ",\"replay\":" + (row.verified ? "\"" + replayUrl(row) + "\"" : "null") + "}";
     }
     return json + "]}\n";
 }

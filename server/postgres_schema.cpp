@@ -13,6 +13,9 @@ const std::vector<const char*> kSteps = {
     " name text NOT NULL, blocks integer NOT NULL, score bigint NOT NULL, time_ms bigint NOT NULL,"
     " received timestamptz NOT NULL DEFAULT now(),"
     " UNIQUE (mode, image))",
+    "ALTER TABLE scores ADD COLUMN verified boolean NOT NULL DEFAULT false;"
+    "CREATE TABLE replays (score_id bigint PRIMARY KEY REFERENCES scores (id), file bytea NOT NULL,"
+    " received timestamptz NOT NULL DEFAULT now())",
 };
 
 // Any number that no other user of the database locks on.

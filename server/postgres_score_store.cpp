@@ -41,18 +41,30 @@ PostgresScoreStore::PostgresScoreStore(const std::string& uri, int connections) 
 }
 
 StoreResult PostgresScoreStore::add(const Upload& upload) {
+    return insert("INSERT INTO scores (mode, image, name, blocks, score, time_ms)"
+                  " VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (mode, image) DO NOTHING",
+                  upload, nullptr);
+}
+
+// One statement, so the row, its mark and its replay commit together.
+StoreResult PostgresScoreStore::addVerified(const Upload& upload, const std::string& replay) {
+    return insert("WITH row AS (INSERT INTO scores (mode, image, name, blocks, score, time_ms, verified)"
+                  " VALUES ($1, $2, $3, $4, $5, $6, true)"
+                  " ON CONFLICT (mode, image) DO UPDATE SET verified = true RETURNING id)"
+                  " INSERT INTO replays (score_id, file) SELECT id, $7 FROM row ON CONFLICT (score_id) DO NOTHING",
+                  upload, &replay);
+}
+
+StoreResult PostgresScoreStore::insert(const char* sql, const Upload& upload, const std::string* replay) {
     const std::string numbers[] = {std::to_string(upload.mode), std::to_string(upload.blocks),
                                    std::to_string(upload.score), std::to_string(upload.timeMs)};
-    const char* values[] = {numbers[0].c_str(), upload.image.data(), upload.name.c_str(),
-                            numbers[1].c_str(), numbers[2].c_str(), numbers[3].c_str()};
-    const int lengths[] = {0, int(upload.image.size()), 0, 0, 0, 0};
-    const int binary[] = {0, 1, 0, 0, 0, 0};
+    const char* values[] = {numbers[0].c_str(), upload.image.data(), upload.name.c_str(), numbers[1].c_str(),
+                            numbers[2].c_str(), numbers[3].c_str(), replay ? replay->data() : nullptr};
+    const int lengths[] = {0, int(upload.image.size()), 0, 0, 0, 0, replay ? int(replay->size()) : 0};
+    const int binary[] = {0, 1, 0, 0, 0, 0, 1};
     bool stored = false;
     bool ok = pool_.run([&](PGconn* conn) {
-        Result insert{PQexecParams(conn,
-                                   "INSERT INTO scores (mode, image, name, blocks, score, time_ms)"
-                                   " VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (mode, image) DO NOTHING",
-                                   6, nullptr, values, lengths, binary, 0)};
+        Result insert{PQexecParams(conn, sql, replay ? 7 : 6, nullptr, values, lengths, binary, 0)};
         stored = std::strcmp(PQcmdTuples(insert.result), "1") == 0;
         return insert.is(PGRES_COMMAND_OK);
     });
@@ -60,9 +72,9 @@ StoreResult PostgresScoreStore::add(const Upload& upload) {
     return stored ? StoreResult::Stored : StoreResult::AlreadyStored;
 }
 
-std::optional<std::vector<LeaderRow>> PostgresScoreStore::top(int mode, int count) {
-    const std::string sql = std::string("SELECT name, blocks, score, time_ms FROM scores WHERE mode = $1 ORDER BY ") +
-                            orderFor(mode) + ", id LIMIT $2";
+std::optional<std::vector<LeaderRow>> PostgresScoreStore::top(int mode, int count, bool verifiedOnly) {
+    const std::string sql = std::string("SELECT name, blocks, score, time_ms, id, verified FROM scores WHERE mode = $1") +
+                            (verifiedOnly ? " AND verified" : "") + " ORDER BY " + orderFor(mode) + ", id LIMIT $2";
     const std::string numbers[] = {std::to_string(mode), std::to_string(count)};
     const char* values[] = {numbers[0].c_str(), numbers[1].c_str()};
     std::vector<LeaderRow> rows;
@@ -71,9 +83,26 @@ std::optional<std::vector<LeaderRow>> PostgresScoreStore::top(int mode, int coun
         rows.clear();
         for (int i = 0; query.is(PGRES_TUPLES_OK) && i < PQntuples(query.result); ++i)
             rows.push_back({query.at(i, 0), std::atoi(query.at(i, 1)), uint32_t(std::strtoul(query.at(i, 2), nullptr, 10)),
-                            uint32_t(std::strtoul(query.at(i, 3), nullptr, 10))});
+                            uint32_t(std::strtoul(query.at(i, 3), nullptr, 10)), std::atoll(query.at(i, 4)),
+                            query.at(i, 5)[0] == 't'});
         return query.is(PGRES_TUPLES_OK);
     });
     if (!ok) return std::nullopt;
     return rows;
+}
+
+StoredReplay PostgresScoreStore::replay(int64_t id) {
+    const std::string number = std::to_string(id);
+    const char* values[] = {number.c_str()};
+    std::string file;
+    bool ok = pool_.run([&](PGconn* conn) {
+        Result query{PQexecParams(conn, "SELECT file FROM replays WHERE score_id = $1", 1, nullptr, values, nullptr,
+                                  nullptr, 1)};
+        file.clear();
+        if (query.is(PGRES_TUPLES_OK) && PQntuples(query.result) == 1)
+            file.assign(query.at(0, 0), std::size_t(PQgetlength(query.result, 0, 0)));
+        return query.is(PGRES_TUPLES_OK);
+    });
+    if (!ok) return std::nullopt;
+    return file;
 }

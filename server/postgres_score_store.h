@@ -12,8 +12,11 @@ public:
     // Creates or migrates the schema; throws std::runtime_error when it cannot.
     PostgresScoreStore(const std::string& uri, int connections);
     StoreResult add(const Upload& upload) override;
-    std::optional<std::vector<LeaderRow>> top(int mode, int count) override;
+    StoreResult addVerified(const Upload& upload, const std::string& replay) override;
+    std::optional<std::vector<LeaderRow>> top(int mode, int count, bool verifiedOnly) override;
+    StoredReplay replay(int64_t id) override;
 
 private:
+    StoreResult insert(const char* sql, const Upload& upload, const std::string* replay);
     PgConnectionPool pool_;
 };

@@ -1,245 +1,256 @@
 #include "score_server.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
+#include <microhttpd.h>
 #include <unistd.h>
 
-#include <httplib.h>
-
+#include <atomic>
+#include <cstdlib>
+#include <chrono>
 #include <condition_variable>
-#include <deque>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
+#include <unordered_map>
 
-#include "connection_limits.h"
-#include "leaderboard_page.h"
+#include "base/replay_file.h"
+#include "client_address.h"
+#include "listen_socket.h"
 #include "rate_limiter.h"
+#include "work_pool.h"
 
 namespace {
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kReplayBodiesBytes = 64u << 20;  // all replays being received or played, together
+constexpr std::size_t kMemoryPerConnection = 16 * 1024;
 
-// Set on the threads that only tell connections over the cap that the server is busy.
-thread_local bool tOverCap = false;
-const char* const kUnreadable = "scores cannot be read now, try again";
-constexpr int kBusyThreads = 2;
+// One request on one connection, from its first line to its answer.
+struct Exchange {
+    HttpRequest request;
+    std::size_t cap = 0;            // the body's limit, from its path
+    std::size_t reserved = 0;       // of the replay budget
+    bool holdsShare = false;        // of its address's replay share
+    std::optional<HttpReply> reply;  // set by a pool before the connection is resumed
+    Clock::time_point start = Clock::now();
+    int status = 0;
+    std::size_t bytes = 0;
+};
 
-// Waiting connections beyond `queued` go to the busy lane; when that is full too,
-// accepting stops until there is room, and the kernel's backlog holds the rest.
-class CappedQueue : public httplib::TaskQueue {
+// How many replays each client address has on its way in or being played.
+class AddressShares {
 public:
-    CappedQueue(int threads, int queued) : cap_(std::size_t(queued)) {
-        for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(serve_, false); });
-        for (int i = 0; i < kBusyThreads; ++i) threads_.emplace_back([this] { work(busy_, true); });
+    bool take(const std::string& address, int share) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        int& held = held_[address];
+        if (held >= share) return false;
+        return ++held, true;
     }
-    void enqueue(std::function<void()> job) override {
-        std::unique_lock<std::mutex> lock(mutex_);
-        room_.wait(lock, [this] { return stopping_ || serve_.jobs.size() < cap_ || busy_.jobs.size() < cap_; });
-        Lane& lane = serve_.jobs.size() < cap_ ? serve_ : busy_;
-        lane.jobs.push_back(std::move(job));
-        lane.ready.notify_one();
-    }
-    void shutdown() override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        serve_.ready.notify_all();
-        busy_.ready.notify_all();
-        room_.notify_all();
-        for (auto& thread : threads_) thread.join();
+    void give(const std::string& address) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (--held_[address] <= 0) held_.erase(address);
     }
 
 private:
-    struct Lane {
-        std::deque<std::function<void()>> jobs;
-        std::condition_variable ready;
-    };
-    // Runs what is queued even when stopping: each job closes its connection.
-    void work(Lane& lane, bool overCap) {
-        tOverCap = overCap;
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                lane.ready.wait(lock, [&] { return stopping_ || !lane.jobs.empty(); });
-                if (lane.jobs.empty()) return;
-                job = std::move(lane.jobs.front());
-                lane.jobs.pop_front();
-                room_.notify_one();
-            }
-            job();
-        }
-    }
-
-    std::size_t cap_;
     std::mutex mutex_;
-    std::condition_variable room_;
-    Lane serve_;
-    Lane busy_;
-    std::vector<std::thread> threads_;
-    bool stopping_ = false;
+    std::unordered_map<std::string, int> held_;
 };
 
-// httplib's own connection loop bounds each read, not the whole request; this
-// one bounds the whole exchange and how many connections an address holds.
-class BoundedServer : public httplib::Server {
-public:
-    explicit BoundedServer(const ServerSettings& settings) : settings_(settings), slots_(settings.perAddress) {}
-    // The library listens with a backlog of 5: a burst of connections beyond
-    // that loses SYNs, and the game's connect would wait a second per retry.
-    void widenBacklog() { ::listen(svr_sock_, 1024); }
-
-private:
-    bool process_and_close_socket(socket_t sock) override {
-        std::string ip;
-        int port = 0;
-        bool served = false;
-        if (peerOf(sock, ip, port) && slots_.take(ip)) {
-            served = serve(sock, ip, port);
-            slots_.give(ip);
-        } else {
-            refuseUnread(sock);
-        }
-        shutdown(sock, SHUT_RDWR);
-        close(sock);
-        return served;
-    }
-
-    // One request: it must begin within speakSeconds, and it and its answer
-    // must pass within timeoutSeconds, however the bytes trickle.
-    bool serve(socket_t sock, const std::string& ip, int port) {
-        using Clock = BoundedStream::Clock;
-        if (!readableBy(sock, Clock::now() + std::chrono::seconds(settings_.speakSeconds)) ||
-            svr_sock_ == INVALID_SOCKET)
-            return false;
-        BoundedStream stream(sock, Clock::now() + std::chrono::seconds(settings_.timeoutSeconds), ip, port);
-        bool closed = false;
-        return process_request(stream, true, closed, nullptr);
-    }
-
-    // Never waits: an address over its share gets what fits in the socket buffer.
-    static void refuseUnread(socket_t sock) {
-        static const char kBusy[] =
-            "HTTP/1.1 503 Service Unavailable\r\nConnection: close\r\nContent-Type: text/plain; charset=utf-8\r\n"
-            "Content-Length: 23\r\n\r\nserver busy, try again\n";
-        ssize_t sent = send(sock, kBusy, sizeof kBusy - 1, MSG_DONTWAIT | MSG_NOSIGNAL);
-        (void)sent;
-    }
-
-    const ServerSettings& settings_;
-    AddressSlots slots_;
-};
-
-void plain(httplib::Response& res, int status, const std::string& line) {
-    res.status = status;
-    res.set_content(line + "\n", "text/plain; charset=utf-8");
+int verifiersFor(int asked) {
+    if (asked > 0) return asked;
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores ? int(cores) : 1;
 }
-
-std::string queryOf(const httplib::Request& req) {
-    auto mark = req.target.find('?');
-    return mark == std::string::npos ? std::string() : req.target.substr(mark + 1);
-}
-
 }  // namespace
 
 struct ScoreServer::Impl {
-    using Outcome = httplib::Server::HandlerResponse;
-
     ScoreStore& store;
     ServerSettings settings;
+    ServerMetrics metrics;
+    ScoreRoutes routes;
     RateLimiter limiter;
-    BoundedServer http;
+    AddressShares replayShares;
+    std::atomic<std::size_t> replayBytes{0};
+    std::unique_ptr<WorkPool> database, verification;
+    MHD_Daemon* daemon = nullptr;
+    int listenSocket = -1;
+    std::mutex stopMutex;
+    std::condition_variable stopped;
+    bool stopping = false;
+    std::mutex logMutex;
 
     Impl(ScoreStore& s, const ServerSettings& set)
-        : store(s), settings(set), limiter(set.submitsPerSecond, 2 * set.submitsPerSecond), http(settings) {}
+        : store(s), settings(set), routes(s, set.routes, metrics),
+          limiter(set.submitsPerSecond, 2 * set.submitsPerSecond) {}
 
-    // Runs on the headers alone, before any body is read.
-    Outcome screen(const httplib::Request& req, httplib::Response& res) {
-        if (tOverCap) return plain(res, 503, "server busy, try again"), Outcome::Handled;
-        if (req.has_header("Transfer-Encoding"))
-            return plain(res, 411, "Content-Length required"), Outcome::Handled;
-        if (req.get_header_value_count("Content-Length") > 1 ||
-            req.get_header_value<uint64_t>("Content-Length") > kUploadCapBytes)
-            return plain(res, 413, "body too large"), Outcome::Handled;
-        if (req.method == "POST" && !limiter.allow(req.remote_addr))
-            return plain(res, 429, "too many submissions, wait a little"), Outcome::Handled;
-        return Outcome::Unhandled;
+    // Refusals decided from the request line and headers, before any body is read.
+    std::optional<HttpReply> screen(MHD_Connection* connection, Exchange& ex) {
+        HttpRequest& r = ex.request;
+        if (MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Transfer-Encoding"))
+            return plainReply(411, "Content-Length required");
+        const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
+        unsigned long long declared = length ? std::strtoull(length, nullptr, 10) : 0;
+        bool isReplay = r.method == "POST" && r.path == "/replay.php";
+        ex.cap = isReplay ? kReplayMaxBytes : 1024;
+        if (declared > ex.cap) return plainReply(413, "body too large");
+        if (r.method == "POST" && !limiter.allow(r.address)) return plainReply(429, "too many submissions, wait a little");
+        if (isReplay) return takeReplayRoom(ex, std::size_t(declared));
+        return std::nullopt;
     }
 
-    void upload(const httplib::Request& req, httplib::Response& res) {
-        UploadVerdict verdict = checkUpload(req.path, queryOf(req), req.body);
-        if (verdict.status != 200) return plain(res, verdict.status, verdict.reason);
-        if (store.add(verdict.upload) == StoreResult::Unavailable)
-            return plain(res, 503, "scores cannot be stored now, try again");
-        res.set_content("dataok", "text/plain");
+    // A replay may come only while its address has no other on the way and
+    // the replays in memory stay within their budget.
+    std::optional<HttpReply> takeReplayRoom(Exchange& ex, std::size_t bytes) {
+        if (!replayShares.take(ex.request.address, 1)) return busy("replay");
+        ex.holdsShare = true;
+        std::size_t now = replayBytes.load();
+        do {
+            if (now + bytes > kReplayBodiesBytes) return busy("replay");
+        } while (!replayBytes.compare_exchange_weak(now, now + bytes));
+        ex.reserved = bytes;
+        return std::nullopt;
     }
 
-    // None when the database cannot be read now.
-    std::optional<std::vector<ModeBoard>> boards() {
-        std::vector<ModeBoard> all;
-        for (int mode = 1; mode <= 4; ++mode) {
-            auto rows = store.top(mode, settings.leaderRows);
-            if (!rows) return std::nullopt;
-            all.push_back({mode, std::move(*rows)});
+    HttpReply busy(const char* what) {
+        metrics.busy(what);
+        return plainReply(503, "server busy, try again");
+    }
+
+    // The work runs on a pool while the connection waits, suspended.
+    MHD_Result dispatch(MHD_Connection* connection, Exchange& ex) {
+        ScoreRoutes::Work work = ScoreRoutes::workFor(ex.request);
+        if (work == ScoreRoutes::Work::Now) return respond(connection, ex, routes.answer(ex.request));
+        WorkPool& pool = work == ScoreRoutes::Work::Verification ? *verification : *database;
+        MHD_suspend_connection(connection);
+        bool posted = pool.post([this, connection, &ex] {
+            ex.reply = routes.answer(ex.request);
+            MHD_resume_connection(connection);
+        });
+        if (!posted) {
+            ex.reply = busy(work == ScoreRoutes::Work::Verification ? "replay" : "request");
+            MHD_resume_connection(connection);
         }
-        return all;
+        return MHD_YES;
     }
 
-    void routes() {
-        http.new_task_queue = [this] { return new CappedQueue(settings.threads, settings.queued); };
-        // Reuse the address so a restart binds while old connections linger in
-        // TIME_WAIT, but not the port: a second live server must fail to start.
-        http.set_socket_options([this](socket_t sock) {
-            int yes = 1;
-            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-            // A connection that sends nothing waits in the kernel, not on a thread.
-            setsockopt(sock, IPPROTO_TCP, TCP_DEFER_ACCEPT, &settings.speakSeconds, sizeof settings.speakSeconds);
-        });
-        // One request a connection (BoundedServer): an idle keep-alive would hold
-        // a thread, and closing is the only way to drop a refused body unread.
-        http.set_payload_max_length(kUploadCapBytes);
-        http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-            return screen(req, res);
-        });
-        http.Post("/.*", [this](const httplib::Request& req, httplib::Response& res) { upload(req, res); });
-        http.Get("/", [this](const httplib::Request&, httplib::Response& res) {
-            auto all = boards();
-            if (!all) return plain(res, 503, kUnreadable);
-            res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-            res.set_content(renderLeaderboardPage(*all), "text/html; charset=utf-8");
-        });
-        http.Get("/scores.json", [this](const httplib::Request& req, httplib::Response& res) {
-            int mode = parseMode(req.get_param_value("mode"));
-            if (mode == 0) return plain(res, 400, "query must be mode=1, 2, 3 or 4");
-            auto rows = store.top(mode, settings.leaderRows);
-            if (!rows) return plain(res, 503, kUnreadable);
-            res.set_content(renderScoresJson({mode, std::move(*rows)}), "application/json");
-        });
-        http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
-            if (!res.body.empty()) return;
-            if (res.status == 404) return plain(res, 404, "unknown path");
-            if (res.status == 413) return plain(res, 413, "body too large");
-            plain(res, res.status, "request refused");
-        });
+    MHD_Result respond(MHD_Connection* connection, Exchange& ex, const HttpReply& reply) {
+        MHD_Response* response = MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
+                                                                 MHD_RESPMEM_MUST_COPY);
+        if (!response) return MHD_NO;
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.type.c_str());
+        // One request a connection, as the game's client expects.
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+        for (const auto& [name, value] : reply.headers) MHD_add_response_header(response, name.c_str(), value.c_str());
+        ex.status = reply.status;
+        ex.bytes = reply.body.size();
+        MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
+        MHD_destroy_response(response);
+        return queued;
+    }
+
+    MHD_Result handle(MHD_Connection* connection, const char* method, const char* upload, std::size_t* uploadSize,
+                      Exchange& ex, bool first) {
+        if (first) {
+            ex.request.method = method;
+            ex.request.address = addressText(MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr);
+            ex.request.mayReadMetrics = isLoopback(ex.request.address) || inNetwork(ex.request.address, settings.metricsFrom);
+            if (auto refusal = screen(connection, ex)) return respond(connection, ex, *refusal);
+            return MHD_YES;
+        }
+        if (*uploadSize) {
+            if (ex.request.body.size() + *uploadSize > ex.cap) return respond(connection, ex, plainReply(413, "body too large"));
+            ex.request.body.append(upload, *uploadSize);
+            *uploadSize = 0;
+            return MHD_YES;
+        }
+        if (ex.reply) return respond(connection, ex, *ex.reply);
+        return dispatch(connection, ex);
+    }
+
+    // The request's line for journald, then what it held is given back.
+    void finish(Exchange* ex) {
+        if (!ex) return;
+        if (ex->holdsShare) replayShares.give(ex->request.address);
+        replayBytes -= ex->reserved;
+        double ms = std::chrono::duration<double, std::milli>(Clock::now() - ex->start).count();
+        {
+            std::lock_guard<std::mutex> lock(logMutex);
+            std::printf("%s %s %s %d %zu %.1f\n", ex->request.address.c_str(), ex->request.method.c_str(),
+                        ex->request.path.c_str(), ex->status, ex->bytes, ms);
+        }
+        delete ex;
     }
 };
 
-ScoreServer::ScoreServer(ScoreStore& store, const ServerSettings& settings)
-    : impl_(std::make_unique<Impl>(store, settings)) {
-    impl_->routes();
+namespace {
+// The first line's target, with its query, before MHD takes it apart.
+void* beginExchange(void*, const char* uri, MHD_Connection*) {
+    auto* ex = new Exchange;
+    std::string target = uri ? uri : "";
+    std::size_t mark = target.find('?');
+    ex->request.path = target.substr(0, mark);
+    if (mark != std::string::npos) ex->request.query = target.substr(mark + 1);
+    return ex;
 }
 
-ScoreServer::~ScoreServer() = default;
+MHD_Result onRequest(void* cls, MHD_Connection* connection, const char*, const char* method, const char*,
+                     const char* upload, std::size_t* uploadSize, void** context) {
+    auto* ex = static_cast<Exchange*>(*context);
+    if (!ex) return MHD_NO;
+    bool first = ex->request.method.empty();
+    return static_cast<ScoreServer::Impl*>(cls)->handle(connection, method, upload, uploadSize, *ex, first);
+}
+
+void onCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+    static_cast<ScoreServer::Impl*>(cls)->finish(static_cast<Exchange*>(*context));
+    *context = nullptr;
+}
+}  // namespace
+
+ScoreServer::ScoreServer(ScoreStore& store, const ServerSettings& settings)
+    : impl_(std::make_unique<Impl>(store, settings)) {}
+
+ScoreServer::~ScoreServer() {
+    stop();
+    if (impl_->listenSocket >= 0) close(impl_->listenSocket);
+}
 
 int ScoreServer::bind() {
-    const ServerSettings& s = impl_->settings;
-    int port = s.port == 0 ? impl_->http.bind_to_any_port(s.address)
-                           : impl_->http.bind_to_port(s.address, s.port) ? s.port : -1;
-    if (port > 0) impl_->http.widenBacklog();
-    return port;
+    int port = -1;
+    impl_->listenSocket = openListenSocket(impl_->settings.address, impl_->settings.port, port);
+    return impl_->listenSocket < 0 ? -1 : port;
 }
 
-void ScoreServer::run() { impl_->http.listen_after_bind(); }
-void ScoreServer::stop() { impl_->http.stop(); }
+void ScoreServer::run() {
+    Impl& impl = *impl_;
+    const ServerSettings& s = impl.settings;
+    int verifiers = verifiersFor(s.verifiers);
+    impl.database = std::make_unique<WorkPool>(s.databaseThreads, 4096);
+    impl.verification = std::make_unique<WorkPool>(verifiers, std::size_t(verifiers));
+    impl.daemon = MHD_start_daemon(
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, onRequest, &impl,
+        MHD_OPTION_LISTEN_SOCKET, impl.listenSocket, MHD_OPTION_THREAD_POOL_SIZE, unsigned(s.socketThreads),
+        MHD_OPTION_CONNECTION_LIMIT, unsigned(s.connections), MHD_OPTION_PER_IP_CONNECTION_LIMIT, unsigned(s.perAddress),
+        MHD_OPTION_CONNECTION_TIMEOUT, unsigned(s.timeoutSeconds), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+        kMemoryPerConnection, MHD_OPTION_URI_LOG_CALLBACK, beginExchange, &impl, MHD_OPTION_NOTIFY_COMPLETED,
+        onCompleted, &impl, MHD_OPTION_END);
+    if (!impl.daemon) return;
+    impl.listenSocket = -1;  // the daemon's now
+    {
+        std::unique_lock<std::mutex> lock(impl.stopMutex);
+        impl.stopped.wait(lock, [&] { return impl.stopping; });
+    }
+    // The pools finish what they hold and resume its connections first.
+    MHD_quiesce_daemon(impl.daemon);
+    impl.verification.reset();
+    impl.database.reset();
+    MHD_stop_daemon(impl.daemon);
+    impl.daemon = nullptr;
+}
+
+void ScoreServer::stop() {
+    {
+        std::lock_guard<std::mutex> lock(impl_->stopMutex);
+        impl_->stopping = true;
+    }
+    impl_->stopped.notify_all();
+}

@@ -2,21 +2,25 @@
 #include <memory>
 #include <string>
 
+#include "score_routes.h"
 #include "score_store.h"
 
 struct ServerSettings {
     std::string address = "127.0.0.1";
     int port = 8080;                // 0 picks a free port
-    int threads = 16;               // connections served at once
-    int queued = 64;                // accepted connections that may wait for a thread
+    int socketThreads = 2;          // each reads and writes its share of the sockets through epoll
+    int databaseThreads = 16;       // wait on the database
+    int verifiers = 0;              // replays played again at once; 0: one a core
+    int connections = 20000;        // open at once, of all clients
+    int perAddress = 4;             // connections of one client address open at once
+    int timeoutSeconds = 5;         // how long a connection may stay quiet
     double submitsPerSecond = 5;    // per client address, after a burst of twice that
-    int speakSeconds = 1;           // how long a new connection may stay silent
-    int timeoutSeconds = 5;         // for the whole request and its answer
-    int perAddress = 4;             // connections of one client address served at once
-    int leaderRows = 10;
+    std::string metricsFrom;        // a network besides loopback that may read /metrics, as 10.0.0.0/8
+    RouteSettings routes;
 };
 
-// Serves uploads and the leaderboard until stop(); the store outlives it.
+// Serves uploads, replays and the leaderboard until stop(); the store
+// outlives it. Each request's line goes to standard output when it ends.
 class ScoreServer {
 public:
     ScoreServer(ScoreStore& store, const ServerSettings& settings);
@@ -26,7 +30,8 @@ public:
     void run();
     void stop();
 
-private:
     struct Impl;
+
+private:
     std::unique_ptr<Impl> impl_;
 };

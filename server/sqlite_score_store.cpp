@@ -3,26 +3,72 @@
 #include <sqlite3.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "base/game_modes.h"
 
 namespace {
 
 // WAL with synchronous=FULL: a commit has reached the disk when it returns.
-const char* const kSchema =
-    "PRAGMA journal_mode=WAL;"
-    "PRAGMA synchronous=FULL;"
+const char* const kSetup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;";
+
+// Append only: step N takes a database at version N to version N + 1. A file
+// from before the versions holds step 1's table and no version table.
+const std::vector<const char*> kSteps = {
     "CREATE TABLE IF NOT EXISTS scores ("
     " id INTEGER PRIMARY KEY, mode INTEGER NOT NULL, image BLOB NOT NULL,"
     " name TEXT NOT NULL, blocks INTEGER NOT NULL, score INTEGER NOT NULL, time_ms INTEGER NOT NULL,"
     " received TEXT NOT NULL DEFAULT (datetime('now')),"
-    " UNIQUE (mode, image));";
+    " UNIQUE (mode, image))",
+    "ALTER TABLE scores ADD COLUMN verified INTEGER NOT NULL DEFAULT 0;"
+    "CREATE TABLE replays (score_id INTEGER PRIMARY KEY REFERENCES scores (id), file BLOB NOT NULL,"
+    " received TEXT NOT NULL DEFAULT (datetime('now')))",
+};
+
+const char* const kInsert =
+    "INSERT INTO scores (mode, image, name, blocks, score, time_ms) VALUES (?,?,?,?,?,?)"
+    " ON CONFLICT (mode, image) DO NOTHING";
+const char* const kMarkVerified = "UPDATE scores SET verified = 1 WHERE mode = ? AND image = ?";
+const char* const kKeepReplay =
+    "INSERT INTO replays (score_id, file) SELECT id, ? FROM scores WHERE mode = ? AND image = ?"
+    " ON CONFLICT (score_id) DO NOTHING";
 
 const char* orderFor(int mode) {
     const ModeFacts* facts = modeFacts(mode);
     if (facts && facts->ranking == Ranking::ScorePerSecond) return "CAST(score AS REAL) / time_ms DESC";
     if (facts && facts->ranking == Ranking::Duration) return "time_ms DESC";
     return "score DESC";
+}
+
+bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+int64_t single(sqlite3* db, const char* sql) {
+    sqlite3_stmt* stmt = nullptr;
+    int64_t value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+// Brings the file to the newest schema in one transaction.
+std::string migrate(sqlite3* db) {
+    if (!exec(db, "BEGIN IMMEDIATE")) return sqlite3_errmsg(db);
+    exec(db, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+    int64_t version = single(db, "SELECT coalesce(max(version), 0) FROM schema_version");
+    bool ok = version >= 0;
+    if (ok && version > int64_t(kSteps.size())) {
+        exec(db, "ROLLBACK");
+        return "the file's schema version " + std::to_string(version) + " is newer than this server's " +
+               std::to_string(kSteps.size());
+    }
+    for (size_t step = size_t(version); ok && step < kSteps.size(); ++step) ok = exec(db, kSteps[step]);
+    std::string record = "DELETE FROM schema_version; INSERT INTO schema_version VALUES (" +
+                         std::to_string(kSteps.size()) + ")";
+    if (ok) ok = exec(db, record.c_str()) && exec(db, "COMMIT");
+    std::string error = ok ? "" : sqlite3_errmsg(db);
+    if (!ok) exec(db, "ROLLBACK");
+    return error;
 }
 
 sqlite3* openDatabase(const std::string& path, const char* setup) {
@@ -45,12 +91,20 @@ struct Statement {
     ~Statement() { sqlite3_finalize(stmt); }
 };
 
-bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+void bindRow(sqlite3_stmt* stmt, int first, const Upload& row) {
+    sqlite3_bind_int(stmt, first, row.mode);
+    sqlite3_bind_blob(stmt, first + 1, row.image.data(), int(row.image.size()), SQLITE_STATIC);
+}
 
 }  // namespace
 
 SqliteScoreStore::SqliteScoreStore(const std::string& path)
-    : writer_(openDatabase(path, kSchema)) {
+    : writer_(openDatabase(path, kSetup)) {
+    std::string error = migrate(writer_);
+    if (!error.empty()) {
+        sqlite3_close(writer_);
+        throw std::runtime_error("cannot set up " + path + ": " + error);
+    }
     try {
         reader_ = openDatabase(path, "PRAGMA query_only=ON;");
     } catch (...) {
@@ -72,7 +126,16 @@ SqliteScoreStore::~SqliteScoreStore() {
 }
 
 StoreResult SqliteScoreStore::add(const Upload& upload) {
-    Pending pending{&upload};
+    Pending pending{&upload, nullptr};
+    return queue(pending);
+}
+
+StoreResult SqliteScoreStore::addVerified(const Upload& upload, const std::string& replay) {
+    Pending pending{&upload, &replay};
+    return queue(pending);
+}
+
+StoreResult SqliteScoreStore::queue(Pending& pending) {
     std::unique_lock<std::mutex> lock(queueMutex_);
     if (stopping_) return StoreResult::Unavailable;
     queue_.push_back(&pending);
@@ -103,29 +166,40 @@ void SqliteScoreStore::commit(std::vector<Pending*>& batch) {
 }
 
 bool SqliteScoreStore::insertBatch(std::vector<Pending*>& batch) {
-    Statement insert(writer_,
-                     "INSERT INTO scores (mode, image, name, blocks, score, time_ms) VALUES (?,?,?,?,?,?)"
-                     " ON CONFLICT (mode, image) DO NOTHING");
-    if (!insert.stmt || !exec(writer_, "BEGIN IMMEDIATE")) return false;
-    for (Pending* pending : batch) {
-        const Upload& row = *pending->upload;
-        sqlite3_reset(insert.stmt);
-        sqlite3_bind_int(insert.stmt, 1, row.mode);
-        sqlite3_bind_blob(insert.stmt, 2, row.image.data(), int(row.image.size()), SQLITE_STATIC);
-        sqlite3_bind_text(insert.stmt, 3, row.name.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_int(insert.stmt, 4, row.blocks);
-        sqlite3_bind_int64(insert.stmt, 5, row.score);
-        sqlite3_bind_int64(insert.stmt, 6, row.timeMs);
-        if (sqlite3_step(insert.stmt) != SQLITE_DONE) return false;
-        pending->result = sqlite3_changes(writer_) ? StoreResult::Stored : StoreResult::AlreadyStored;
-    }
+    if (!exec(writer_, "BEGIN IMMEDIATE")) return false;
+    for (Pending* pending : batch)
+        if (!insert(*pending)) return false;
     return true;
 }
 
-std::optional<std::vector<LeaderRow>> SqliteScoreStore::top(int mode, int count) {
+bool SqliteScoreStore::insert(Pending& pending) {
+    const Upload& row = *pending.upload;
+    Statement insert(writer_, kInsert);
+    if (!insert.stmt) return false;
+    bindRow(insert.stmt, 1, row);
+    sqlite3_bind_text(insert.stmt, 3, row.name.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_int(insert.stmt, 4, row.blocks);
+    sqlite3_bind_int64(insert.stmt, 5, row.score);
+    sqlite3_bind_int64(insert.stmt, 6, row.timeMs);
+    if (sqlite3_step(insert.stmt) != SQLITE_DONE) return false;
+    bool added = sqlite3_changes(writer_) != 0;
+    if (pending.replay) {
+        Statement mark(writer_, kMarkVerified), keep(writer_, kKeepReplay);
+        if (!mark.stmt || !keep.stmt) return false;
+        bindRow(mark.stmt, 1, row);
+        sqlite3_bind_blob(keep.stmt, 1, pending.replay->data(), int(pending.replay->size()), SQLITE_STATIC);
+        bindRow(keep.stmt, 2, row);
+        if (sqlite3_step(mark.stmt) != SQLITE_DONE || sqlite3_step(keep.stmt) != SQLITE_DONE) return false;
+        added = sqlite3_changes(writer_) != 0;
+    }
+    pending.result = added ? StoreResult::Stored : StoreResult::AlreadyStored;
+    return true;
+}
+
+std::optional<std::vector<LeaderRow>> SqliteScoreStore::top(int mode, int count, bool verifiedOnly) {
     std::lock_guard<std::mutex> lock(readMutex_);
-    Statement query(reader_, std::string("SELECT name, blocks, score, time_ms FROM scores WHERE mode = ?"
-                                         " ORDER BY ") + orderFor(mode) + ", id LIMIT ?");
+    Statement query(reader_, std::string("SELECT name, blocks, score, time_ms, id, verified FROM scores WHERE mode = ?") +
+                                 (verifiedOnly ? " AND verified = 1" : "") + " ORDER BY " + orderFor(mode) + ", id LIMIT ?");
     std::vector<LeaderRow> rows;
     if (!query.stmt) return std::nullopt;
     sqlite3_bind_int(query.stmt, 1, mode);
@@ -137,8 +211,22 @@ std::optional<std::vector<LeaderRow>> SqliteScoreStore::top(int mode, int count)
         row.blocks = sqlite3_column_int(query.stmt, 1);
         row.score = uint32_t(sqlite3_column_int64(query.stmt, 2));
         row.timeMs = uint32_t(sqlite3_column_int64(query.stmt, 3));
+        row.id = sqlite3_column_int64(query.stmt, 4);
+        row.verified = sqlite3_column_int(query.stmt, 5) != 0;
         rows.push_back(row);
     }
     if (step != SQLITE_DONE) return std::nullopt;
     return rows;
+}
+
+StoredReplay SqliteScoreStore::replay(int64_t id) {
+    std::lock_guard<std::mutex> lock(readMutex_);
+    Statement query(reader_, "SELECT file FROM replays WHERE score_id = ?");
+    if (!query.stmt) return std::nullopt;
+    sqlite3_bind_int64(query.stmt, 1, id);
+    int step = sqlite3_step(query.stmt);
+    if (step == SQLITE_DONE) return std::string();
+    if (step != SQLITE_ROW) return std::nullopt;
+    const char* file = static_cast<const char*>(sqlite3_column_blob(query.stmt, 0));
+    return std::string(file, file + sqlite3_column_bytes(query.stmt, 0));
 }

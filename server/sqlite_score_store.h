@@ -17,14 +17,19 @@ public:
     explicit SqliteScoreStore(const std::string& path);
     ~SqliteScoreStore() override;
     StoreResult add(const Upload& upload) override;
-    std::optional<std::vector<LeaderRow>> top(int mode, int count) override;
+    StoreResult addVerified(const Upload& upload, const std::string& replay) override;
+    std::optional<std::vector<LeaderRow>> top(int mode, int count, bool verifiedOnly) override;
+    StoredReplay replay(int64_t id) override;
 
 private:
     struct Pending {
         const Upload* upload;
+        const std::string* replay;  // null for a plain upload
         StoreResult result = StoreResult::Unavailable;
         bool done = false;
     };
+    StoreResult queue(Pending& pending);
+    bool insert(Pending& pending);
     void writeLoop();
     void commit(std::vector<Pending*>& batch);
     bool insertBatch(std::vector<Pending*>& batch);

@@ -6,7 +6,7 @@
 set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
   libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev zlib1g-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
-  libbenchmark-dev libcpp-httplib-dev libsqlite3-dev libpq-dev)
+  libbenchmark-dev libmicrohttpd-dev libsqlite3-dev libpq-dev)
 test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian debootstrap desktop-file-utils appstream shared-mime-info
   postgresql python3)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
