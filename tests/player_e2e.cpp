@@ -118,6 +118,20 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
     ASSERT_TRUE(window.press("y", sent, 10000)) << "DATA SENT!";
     std::string json = exchange(80, {"GET /scores.json?mode=2 HTTP/1.1\r\n\r\n"}).body;
     EXPECT_NE(json.find("{\"name\":\"PLAYER7\","), std::string::npos) << "stored as TIMEATTACK: " << json;
+    // Its replay came beside it and was played again: the row is verified, on the page too.
+    std::size_t link = json.find("\"verified\":true,\"replay\":\"/replays/");
+    ASSERT_NE(link, std::string::npos) << json;
+    const std::size_t from = link + std::strlen("\"verified\":true,\"replay\":\"");
+    const std::string replayPath = json.substr(from, json.find('"', from) - from);
+    const std::string browser = "HOME=$PWD timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run"
+                                " --disable-background-networking --disable-component-update --user-data-dir=$PWD/profile ";
+    ASSERT_EQ(std::system((browser + "--dump-dom http://127.0.0.1:80/ > dom.html 2>/dev/null").c_str()), 0);
+    auto dom = readFileBytes("dom.html");
+    EXPECT_NE(std::string(dom.begin(), dom.end()).find("PLAYER7<a class=\"v\" href=\"" + replayPath + "\""), std::string::npos)
+        << "the verified mark links the replay";
+    Answer download = exchange(80, {"GET " + replayPath + " HTTP/1.1\r\n\r\n"});
+    ASSERT_EQ(download.status, 200);
+    writeFileBytes("downloaded.qrp", std::vector<unsigned char>(download.body.begin(), download.body.end()));
     ASSERT_TRUE(waitFor([] { return readFileBytes("highscore.dat").size() == 9608; }, 5000));
     EXPECT_EQ(readFileBytes("highscore.dat")[1200], 'P') << "TIMEATTACK's first row";
 
@@ -132,15 +146,16 @@ TEST_F(Player, SetsOptionsPlaysASwapSeesTheHighscoresAndSendsTheResult) {
     for (size_t i = 0; i + 1 < sound.size(); i += 2) loudest = std::max(loudest, std::abs(int16_t(sound[i] | sound[i + 1] << 8)));
     EXPECT_GT(loudest, 1000) << "the menu music reached the audio device";
 
-    // The game left its replay, which plays again to the row that was sent,
-    // and can be watched in the window to its end.
+    // The game left its replay, which plays again to the row that was sent;
+    // the copy from the leaderboard can be watched in the window to its end.
     std::vector<std::string> replays;
     for (const auto& entry : std::filesystem::directory_iterator("replays")) replays.push_back(entry.path());
     ASSERT_EQ(replays.size(), 1u);
+    EXPECT_EQ(readFileBytes(replays[0]), readFileBytes("downloaded.qrp")) << "the server keeps the file as sent";
     ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", replays[0]}, {});
     EXPECT_EQ(verify.waitForExit(10000), 0) << verify.err();
     EXPECT_EQ(verify.out().substr(0, 20), "TIMEATTACK PLAYER7: ") << verify.out();
-    ProgramRun watch({QUADRUNE_BINARY, replays[0]}, kDummySound);
+    ProgramRun watch({QUADRUNE_BINARY, "--replay", "downloaded.qrp"}, kDummySound);
     ASSERT_TRUE(window.find(watch.pid(), 20000)) << watch.err();
     ASSERT_TRUE(watch.waitForOutput("..done.\n", 20000));
     window.key("Right", true);  // four times as fast while held

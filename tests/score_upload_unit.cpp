@@ -7,6 +7,7 @@
 
 #include "base/game_state.h"
 #include "loopback_server.h"
+#include "scores/replay_send.h"
 #include "scores/response_scanner.h"
 #include "scores/score_submit.h"
 #include "scripted_seams.h"
@@ -123,4 +124,36 @@ TEST_F(ScoreUpload, MisbehavingServersFailWithinTheTimeLimit) {
     LoopbackServer standing({silent});
     EXPECT_EQ(submitScore("127.0.0.1", standing.port()), 1);
     EXPECT_EQ(waits, static_cast<int>(kResponseWaitLimitMs / 50));
+}
+
+// After dataok the game's replay follows on a connection of its own; whether
+// the server takes it, lacks the endpoint or never answers, the player sees
+// the same screens, and the upload's own bytes stay as they were.
+TEST_F(ScoreUpload, AfterDataokTheGamesReplayFollowsAndHowItFaresShowsNowhere) {
+    LoopbackServer plain({{{kOk + "dataok"}, 0, 0, 0}});
+    EXPECT_EQ(submitScore("127.0.0.1", plain.port()), 1);
+    const std::vector<std::string> seen = drawn;
+    const std::string upload = plain.requests()[0];
+    std::vector<uint8_t> replay(5000);
+    for (size_t i = 0; i < replay.size(); ++i) replay[i] = uint8_t(i * 7);
+    const std::string notFound = "HTTP/1.1 404 Not Found\r\n\r\nunknown path\n";
+    for (const ServerReply& answer : {ServerReply{{kOk + "replayok"}}, ServerReply{{notFound}}, ServerReply{{}, 0, 0, 8000}}) {
+        drawn.clear();
+        keepReplayToSend(replay);
+        LoopbackServer server({{{kOk + "dataok"}, 0, 0, 0}, answer});
+        EXPECT_EQ(submitScore("127.0.0.1", server.port()), 1);
+        EXPECT_EQ(drawn, seen);
+        ASSERT_EQ(server.requests().size(), 2u);
+        EXPECT_EQ(server.requests()[0], upload);
+        EXPECT_EQ(server.requests()[1], replayRequestHeader(1, replay.size(), QUADRUNE_SCORE_DOMAIN) +
+                                            std::string(replay.begin(), replay.end()));
+    }
+    EXPECT_EQ(replayRequestHeader(1, 5000, "x").substr(0, 32), "POST /replay.php?mode=1 HTTP/1.1");
+    // Refused uploads send no replay.
+    drawn.clear();
+    keepReplayToSend(replay);
+    LoopbackServer refusing({{{kOk + "nope"}, 0, 0, 0}});
+    EXPECT_EQ(submitScore("127.0.0.1", refusing.port()), 1);
+    EXPECT_EQ(refusing.requests().size(), 1u);
+    keepReplayToSend({});
 }

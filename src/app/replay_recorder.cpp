@@ -13,6 +13,7 @@
 #include "base/game_state.h"
 #include "base/replay_file.h"
 #include "game/game_result.h"
+#include "scores/replay_send.h"
 
 namespace {
 const char* const kReplayDir = "replays";
@@ -133,11 +134,13 @@ void startRecordingGames() {
 }
 
 void finishRecordedGame() {
+    keepReplayToSend({});
     if (!recorder.active) return;
     recorder.active = recorder.inFrame = false;
     recorder.replay.row = gameResultRow(gameState);
     // A replay that cannot be written is simply not kept.
     mkdir(kReplayDir, 0700);
     if (saveReplayFile(fileNameFor(recorder.replay).c_str(), recorder.replay)) pruneReplays();
+    keepReplayToSend(encodeReplay(recorder.replay));
     recorder.replay = Replay{};
 }

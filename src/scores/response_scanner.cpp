@@ -1,16 +1,12 @@
 #include "scores/response_scanner.h"
 
-namespace {
-constexpr char kAck[] = "dataok";
-}  // namespace
-
 void ResponseScanner::append(const char* data, size_t size) {
     if (found_) return;
     kept_.append(data, size);
-    if (kept_.find(kAck) != std::string::npos) {
+    if (kept_.find(word_) != std::string::npos) {
         found_ = true;
     } else {
-        size_t keep = sizeof kAck - 2;  // a word split at the end needs at most this much
+        size_t keep = word_.size() - 1;  // a word split at the end needs at most this much
         if (kept_.size() > keep) kept_.erase(0, kept_.size() - keep);
     }
 }

@@ -11,6 +11,7 @@
 #include "base/platform.h"
 #include "game/game_result.h"
 #include "render/text_render.h"
+#include "scores/replay_send.h"
 #include "scores/response_scanner.h"
 
 namespace {
@@ -165,6 +166,7 @@ int runAttempt(const char* host, int port, AttemptEnd& end) {
     showProgress("SENDING...", 100, 200);
     sendRequest(socket);
     bool sent = awaitAcknowledgement(socket);
+    if (sent) sendReplay(host, port, sentMode(gameState.config.gameMode));
     int key = showResult(sent);
     SDLNet_TCP_Close(socket);
     SDLNet_Quit();
@@ -173,11 +175,11 @@ int runAttempt(const char* host, int port, AttemptEnd& end) {
 }
 }  // namespace
 
+int sentMode(int mode) { return (mode >= FreePlay && mode <= Hardcore) ? mode : HundredMoves; }
+
 std::string scoreRequestHeader(int mode, const char* domain) {
-    // Modes without a table of their own are sent as mode 4.
-    int sentMode = (mode >= FreePlay && mode <= Hardcore) ? mode : HundredMoves;
     char line[64];
-    std::snprintf(line, sizeof line, "POST /score.php?mode=%i HTTP/1.1\r\n", sentMode);
+    std::snprintf(line, sizeof line, "POST /score.php?mode=%i HTTP/1.1\r\n", sentMode(mode));
     std::string header = line;
     header += "Host: ";
     header += domain;

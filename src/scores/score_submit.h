@@ -9,6 +9,8 @@
 // the result, -1 when the network could not be set up.
 int submitScore(const char* host, int port);
 
+// Modes without a table of their own are sent as mode 4.
+int sentMode(int mode);
 // The request text up to and including "data=", for the given game mode.
 std::string scoreRequestHeader(int mode, const char* domain);
 // The record sent for the game that has just ended.
