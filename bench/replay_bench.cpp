@@ -9,68 +9,13 @@
 #include <cstring>
 #include <string>
 
-#include "base/game_random.h"
-#include "base/game_state.h"
-#include "base/platform.h"
 #include "base/replay_file.h"
-#include "game/game_clock.h"
-#include "game/game_keys.h"
-#include "game/game_result.h"
-#include "game/game_round.h"
+#include "base/game_modes.h"
+#include "bot_game.h"
 #include "game/replay_check.h"
 
 namespace {
 constexpr int kFramesPerMinute = 20 * 60;
-
-// A player that swaps where it can and wanders otherwise, on a clock that
-// keeps the 50 ms pace with a little jitter, until Escape after `minutes`.
-struct BotGame {
-    Replay replay;
-    uint32_t now = 1000000;
-    GameRandom moves{99};
-    static BotGame* current;
-    static uint32_t ticks() {
-        ReplayFrames& f = current->replay.frames;
-        f.ticks.push_back(current->now), ++f.tickCounts.back();
-        return current->now;
-    }
-    void press(int key) { replay.frames.events.push_back({InputEvent::KeyDown, key}), ++replay.frames.eventCounts.back(); }
-    void release(int key) { replay.frames.events.push_back({InputEvent::KeyUp, key}), ++replay.frames.eventCounts.back(); }
-
-    explicit BotGame(int mode, uint32_t seed, int minutes) {
-        current = this;
-        static GameRandom generator;
-        SeamOverride restore;
-        seams.platform.random = [] { return generator.next(); };
-        seams.platform.seedRandom = [](unsigned s) { generator.seed(s); };
-        seams.platform.getTicks = ticks;
-        initSceneVariables(gameState);
-        gameState.soundEnabled = 0;
-        gameState.config.gameMode = mode;
-        std::memcpy(gameState.config.playerName, "BOT", 4);
-        std::memset(gameState.keyDown, 0, sizeof gameState.keyDown);
-        replay = Replay{kRulesVersion, mode, seed, {}, 0, 0, {}, {}};
-        beginGame(gameState, seed);
-        const int keys[] = {kKeySpace, kKeySpace, kKeyLeft, kKeyRight, kKeyUp, kKeyDown};
-        int held = 0;
-        for (int frame = 0;; ++frame) {
-            replay.frames.tickCounts.push_back(0), replay.frames.eventCounts.push_back(0);
-            ticks();  // the main loop's start of the pass
-            if (held) release(held), held = 0;
-            else if (moves.next() % 3 == 0) press(held = keys[moves.next() % 6]);
-            if (frame == minutes * kFramesPerMinute) press(kEscapeKey);
-            for (size_t e = replay.frames.events.size() - replay.frames.eventCounts.back(); e < replay.frames.events.size(); ++e)
-                applyGameEvent(gameState, replay.frames.events[e]);
-            if (readGameKeys(gameState).leave) break;
-            advanceBoard(gameState);
-            now += 2;  // the frame's drawing
-            advanceGameClock(gameState);
-            now += 48 + moves.next() % 3;
-        }
-        replay.row = gameResultRow(gameState);
-    }
-};
-BotGame* BotGame::current = nullptr;
 
 void verifyReplay(benchmark::State& state, const Replay& replay) {
     size_t frames = 0;
@@ -94,8 +39,10 @@ void BM_VerifyRecordedGame(benchmark::State& state) {
 BENCHMARK(BM_VerifyRecordedGame)->Unit(benchmark::kMillisecond);
 
 void BM_VerifyTenMinuteBotGame(benchmark::State& state) {
-    BotGame game(static_cast<int>(state.range(0)), 1765115000u, 10);
-    verifyReplay(state, game.replay);
+    BotGameSettings game;
+    game.mode = static_cast<int>(state.range(0));
+    game.frames = 10 * kFramesPerMinute;
+    verifyReplay(state, playBotGame(game));
 }
 BENCHMARK(BM_VerifyTenMinuteBotGame)->Arg(FreePlay)->Arg(TimeAttack)->Unit(benchmark::kMillisecond);
 
@@ -103,9 +50,12 @@ BENCHMARK(BM_VerifyTenMinuteBotGame)->Arg(FreePlay)->Arg(TimeAttack)->Unit(bench
 // mode, written by one build and played again by another.
 int writeBotGames(const char* dir, int count) {
     for (int i = 0; i < count; ++i) {
-        BotGame game(1 + i % 4, 1765115000u + uint32_t(i) * 7919u, 1 + i % 3);
+        BotGameSettings game;
+        game.mode = 1 + i % 4;
+        game.seed = 1765115000u + uint32_t(i) * 7919u;
+        game.frames = (1 + i % 3) * kFramesPerMinute;
         std::string path = std::string(dir) + "/bot-" + std::to_string(i) + ".qrp";
-        if (!saveReplayFile(path.c_str(), game.replay)) return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 1;
+        if (!saveReplayFile(path.c_str(), playBotGame(game))) return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 1;
     }
     return 0;
 }

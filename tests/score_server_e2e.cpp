@@ -28,89 +28,10 @@
 #include "game_driver.h"
 #include "leaderboard_page.h"
 #include "loopback_server.h"
+#include "score_server_run.h"
 #include "test_support.h"
 
 namespace {
-
-// The real server on a free loopback port, which it prints first. A second one
-// runs through a link of another name, for output files of its own.
-struct Server {
-    ProgramRun run;
-    int port = 0;
-    explicit Server(const std::string& database, const char* rate = "1000",
-                    const std::string& program = QUADRUNE_SCORE_SERVER)
-        : run(std::vector<std::string>{program, "--listen", "127.0.0.1:0", "--database", database, "--rate", rate}, {}) {
-        if (run.waitForOutput("\n", 20000)) port = std::atoi(run.out().substr(run.out().rfind(':') + 1).c_str());
-    }
-};
-
-// The header block exactly as the game sends it, up to and including "data=".
-std::string gameHeader(const std::string& target, std::size_t length = 129) {
-    return "POST " + target + " HTTP/1.1\r\nHost: localhost\r\nUser-Agent: Quadrune/0.145a Velmo/2006\r\n"
-           "Content-Type: application/octet-stream\r\nConnection: keep-alive\r\nContent-Length: " +
-           std::to_string(length) + "\r\n\r\n";
-}
-
-// A game of 65 s: runs of kinds 1, 2 and 4.
-std::string gameRow(const char* name = "ZX81", uint32_t timeMs = 65000) {
-    HighscoreEntry row{};
-    std::memcpy(row.name, name, std::min(std::strlen(name), sizeof row.name));
-    row.removedByKind[1] = 3;
-    row.removedByKind[2] = 6;
-    row.removedByKind[4] = 3;
-    row.blocksDestroyed = 12;
-    row.score = 3 * 10 + 6 * 20 + 3 * 40;
-    row.time = timeMs;
-    return std::string(reinterpret_cast<const char*>(&row), sizeof row);
-}
-
-std::string post(const std::string& row, int mode = 1) {
-    return gameHeader("/score.php?mode=" + std::to_string(mode)) + "data=" + row + "0120";
-}
-
-int sqliteRows(const std::string& where) {
-    sqlite3* db = nullptr;
-    int rows = -1;
-    sqlite3_stmt* query = nullptr;
-    if (sqlite3_open_v2("scores.sqlite3", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, ("SELECT count(*) FROM scores " + where).c_str(), -1, &query, nullptr) == SQLITE_OK &&
-        sqlite3_step(query) == SQLITE_ROW)
-        rows = sqlite3_column_int(query, 0);
-    sqlite3_finalize(query);
-    sqlite3_close(db);
-    return rows;
-}
-
-// What a program printed; throws, with what it said, when it fails.
-std::string output(const std::vector<std::string>& argv) {
-    ProgramRun program(argv, {});
-    if (program.waitForExit(90000) != 0) throw std::runtime_error(argv[1] + " failed: " + program.out() + program.err());
-    return program.out();
-}
-
-std::vector<std::string> cluster(const char* command) {
-    return {"/bin/bash", QUADRUNE_SOURCE_DIR "/tools/scratch_postgres.sh", command, "pg"};
-}
-
-// Where the test's servers keep their rows: a SQLite file, or a PostgreSQL
-// cluster of the test's own on a free loopback port, stopped at the end.
-// Without PostgreSQL the constructor throws: these tests fail, never skip.
-struct Database {
-    bool postgres;
-    std::string uri = "scores.sqlite3";
-    explicit Database(bool onPostgres) : postgres(onPostgres) {
-        if (postgres) start();
-    }
-    ~Database() {
-        if (postgres) ProgramRun(cluster("stop"), {}).waitForExit(90000);
-    }
-    void start() { uri = output(cluster("start")), uri.pop_back(); }  // the line's end
-    void stop() { output(cluster("stop")); }  // at once, as a crash would
-    std::string query(const std::string& sql) const { return output({"/usr/bin/psql", "-X", "-At", "-c", sql, uri}); }
-    int storedRows(const std::string& where = "") const {
-        return postgres ? std::atoi(query("SELECT count(*) FROM scores " + where).c_str()) : sqliteRows(where);
-    }
-};
 
 // The same tests for each backend.
 class ScoreServer : public ::testing::TestWithParam<std::string> {

@@ -60,11 +60,11 @@ struct Pace {
     }
 };
 
-// False with the reason when a frame's readings run backwards or come
-// sooner than the main loop's pace allows.
+// False with the reason when a frame's readings run backwards, within the
+// frame or from the frame before, or come sooner than the main loop's pace allows.
 bool checkPace(const uint32_t* ticks, size_t count, size_t frame, Pace& pace, std::string& why) {
-    for (size_t i = 1; i < count; ++i)
-        if (int32_t(ticks[i] - ticks[i - 1]) < 0)
+    for (size_t i = frame == 0 ? 1 : 0; i < count; ++i)
+        if (int32_t(ticks[i] - ticks[int(i) - 1]) < 0)
             return why = "the tick counter runs backwards in frame " + std::to_string(frame), false;
     if (!pace.keep(ticks[0]))
         return why = "frame " + std::to_string(frame) + " comes sooner than the game's 50 ms pace allows", false;

@@ -116,7 +116,11 @@ int connectFrom(const char* source, int port) {
 }
 
 Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds) {
-    int sock = connectFrom("127.0.0.1", port);
+    return exchangeFrom("127.0.0.1", port, pieces, waitSeconds);
+}
+
+Answer exchangeFrom(const char* source, int port, std::initializer_list<std::string> pieces, int waitSeconds) {
+    int sock = connectFrom(source, port);
     timeval timeout{waitSeconds, 0};
     setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     std::string reply;

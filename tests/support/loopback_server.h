@@ -24,6 +24,7 @@ int connectFrom(const char* source, int port);
 // One request to a loopback port on its own connection, sent in pieces;
 // the answer is read until the server closes.
 Answer exchange(int port, std::initializer_list<std::string> pieces, int waitSeconds = 5);
+Answer exchangeFrom(const char* source, int port, std::initializer_list<std::string> pieces, int waitSeconds = 5);
 
 class LoopbackServer {
 public:
