@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -25,6 +26,8 @@
 #include <vector>
 
 #include "base/highscore_records.h"
+#include "base/replay_file.h"
+#include "bot_game.h"
 #include "game_driver.h"
 #include "leaderboard_page.h"
 #include "loopback_server.h"
@@ -32,6 +35,36 @@
 #include "test_support.h"
 
 namespace {
+
+// Short HARDCORE games, each of a player of its own, ready to send as replays.
+struct ReplayBatch {
+    std::vector<std::string> names, requests;
+    explicit ReplayBatch(int count) {
+        uint32_t now = uint32_t(std::time(nullptr));
+        for (int i = 0; i < count; ++i) names.push_back("K" + std::to_string(i));
+        for (int i = 0; i < count; ++i) {
+            BotGameSettings game;
+            game.mode = 3, game.frames = 60, game.seed = now - 600 - uint32_t(i), game.name = names[size_t(i)].c_str();
+            std::vector<uint8_t> file = encodeReplay(playBotGame(game));
+            requests.push_back(replayPost(std::string(file.begin(), file.end()), 3));
+        }
+    }
+};
+
+// Sends a batch from an address of its own until the server goes or `stop`;
+// `kept` collects the names answered replayok, quoted for SQL.
+void sendReplays(int port, const ReplayBatch& batch, std::string& kept, std::atomic<int>& count,
+                 const std::atomic<bool>& stop) {
+    for (size_t i = 0; i < batch.requests.size() && !stop; ++i) {
+        Answer answer = exchangeFrom("127.0.0.50", port, {batch.requests[i]}, 2);
+        if (answer.status == 0) return;
+        if (answer.body == "replayok") kept += "'" + batch.names[i] + "',", ++count;
+    }
+}
+
+std::string keptReplaysWhere(const std::string& kept) {
+    return "r JOIN scores s ON s.id = r.score_id WHERE s.verified" + std::string(" AND s.name IN (") + kept + "'')";
+}
 
 // The same tests for each backend.
 class ScoreServer : public ::testing::TestWithParam<std::string> {
@@ -102,7 +135,10 @@ TEST_P(ScoreServer, ListsEachModeByItsOwnMeasure) {
 
 TEST_P(ScoreServer, KeepsEveryAcknowledgedRowOnceThroughAKillUnderLoad) {
     std::string acknowledged[4];  // the games' times, each followed by a comma
-    std::atomic<int> count{0};
+    std::atomic<int> count{0}, replayed{0};
+    std::atomic<bool> never{false};
+    std::string keptReplays;
+    const ReplayBatch batch(1000);
     {
         Server server(db.uri, "1000000");
         ASSERT_GT(server.port, 0);
@@ -118,11 +154,13 @@ TEST_P(ScoreServer, KeepsEveryAcknowledgedRowOnceThroughAKillUnderLoad) {
                 if (answer.body == "dataok") acknowledged[c] += std::to_string(timeMs) + ",", ++count;
             }
         };
-        std::thread clients[] = {std::thread(client, 0), std::thread(client, 1), std::thread(client, 2), std::thread(client, 3)};
-        EXPECT_TRUE(waitFor([&] { return count >= 300; }, 60000));
+        std::thread clients[] = {std::thread(client, 0), std::thread(client, 1), std::thread(client, 2), std::thread(client, 3),
+                                 std::thread([&] { sendReplays(server.port, batch, keptReplays, replayed, never); })};
+        EXPECT_TRUE(waitFor([&] { return count >= 300 && replayed >= 30; }, 60000));
         server.run.stop(SIGKILL);  // no clean shutdown: what was acknowledged must already be on disk
         for (std::thread& t : clients) t.join();
     }
+    EXPECT_EQ(db.count("replays", keptReplaysWhere(keptReplays)), replayed.load()) << "every replayok survives";
     int found = db.storedRows("WHERE mode = 1 AND time_ms IN (" + acknowledged[0] + acknowledged[1] + acknowledged[2] + acknowledged[3] + "0)");
     std::printf("%d rows acknowledged before the kill, %d of them found, %d stored\n", count.load(), found, db.storedRows());
     EXPECT_EQ(found, count.load());
@@ -272,6 +310,11 @@ TEST(ScoreServerPostgres, AnswersBusyWhileTheDatabaseIsAwayAndLosesNothingAcknow
         std::lock_guard<std::mutex> lock(mutex);
         return answers.size();
     };
+    // Replays all along too, from an address of their own.
+    const ReplayBatch batch(3000);
+    std::string keptReplays;
+    std::atomic<int> replayed{0};
+    std::thread replayer([&] { sendReplays(server.port, batch, keptReplays, replayed, enough); });
     EXPECT_TRUE(waitFor([&] { return seen(200, 0, 10); }, 20000));
     db.stop();
     std::size_t down = sent();
@@ -282,6 +325,9 @@ TEST(ScoreServerPostgres, AnswersBusyWhileTheDatabaseIsAwayAndLosesNothingAcknow
     EXPECT_TRUE(waitFor([&] { return seen(200, up, 10); }, 30000));
     enough = true;
     client.join();
+    replayer.join();
+    EXPECT_EQ(db.count("replays", keptReplaysWhere(keptReplays)), replayed.load()) << "every replayok survives";
+    EXPECT_GE(replayed.load(), 10);
 
     std::istringstream stored(db.query("SELECT time_ms FROM scores"));
     const std::set<uint32_t> kept{std::istream_iterator<uint32_t>(stored), std::istream_iterator<uint32_t>()};
