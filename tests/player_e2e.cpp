@@ -10,6 +10,7 @@
 
 #include "game_driver.h"
 #include "loopback_server.h"
+#include "score_server_run.h"
 #include "test_support.h"
 #include "window_manager.h"
 
@@ -368,4 +369,45 @@ TEST(Desktop, TheWindowFitsTheScreenGoesFullScreenAndBackAndThePointerStaysExact
     Shot game = window.waitForShot([&](const Shot& s) { return playing(s) && s.brightness(fullScreen.at({70, 105, 150, 125})) > 20; });
     EXPECT_GT(game.brightness(fullScreen.at({70, 105, 150, 125})), 20) << "the score line";
     if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS")) writePngFile(std::string(keep) + "/full-screen.png", game);
+}
+
+// A speed hack: the real game with its tick counter slowed to 70 % believes
+// less time passed than did, and so a TIMEATTACK countdown drains slower. Its
+// replay is refused by the real server, while the same game played at the
+// real pace is taken.
+TEST_F(Player, ASpeedHackedGamesReplayIsRefusedWhereANormalOneIsTaken) {
+    Server server("scores.sqlite3");
+    ASSERT_GT(server.port, 0);
+    struct Run {
+        const char* what;
+        Env env;
+        int status;
+        const char* answer;
+    } runs[] = {{"played normally", kDummySound, 200, "replayok"},
+                {"with its clock slowed", {{"SDL_AUDIODRIVER", "dummy"}, {"LD_PRELOAD", QUADRUNE_SLOW_TICKS}}, 422,
+                 "comes sooner than the game's 50 ms pace allows"}};
+    for (const Run& run : runs) {
+        std::filesystem::remove_all("replays");
+        std::vector<unsigned char> config(80, 0);
+        std::memcpy(config.data(), "SPEED1", 6);
+        config[12] = 50, config[24] = 2, config[72] = 'Y';
+        writeFileBytes("config.dat", config);
+        ProgramRun game(run.env);
+        ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+        Shot menu = stillShot({0, 0, 639, 479});
+        ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470}))) << run.what;
+        stillShot(kBoard);  // a few seconds of play
+        auto titled = [](const Shot& s) { return s.brightness({230, 22, 520, 45}) > s.brightness({230, 78, 520, 95}) + 30; };
+        ASSERT_TRUE(window.press("Escape", titled)) << run.what << ": the highscores";
+        Shot scores = window.shot();
+        ASSERT_TRUE(window.press("n", changedFrom(scores, {0, 0, 639, 479}))) << run.what << ": back to the menu";
+        game.stop(SIGTERM);
+        std::vector<std::string> replays;
+        for (const auto& entry : std::filesystem::directory_iterator("replays")) replays.push_back(entry.path());
+        ASSERT_EQ(replays.size(), 1u) << run.what;
+        std::vector<unsigned char> file = readFileBytes(replays[0]);
+        Answer answer = exchange(server.port, {replayPost(std::string(file.begin(), file.end()), 2)});
+        EXPECT_EQ(answer.status, run.status) << run.what << ": " << answer.body;
+        EXPECT_NE(answer.body.find(run.answer), std::string::npos) << run.what << ": " << answer.body;
+    }
 }
