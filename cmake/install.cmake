@@ -2,9 +2,6 @@
 # in share/games/quadrune) and packs the same files as a Debian package.
 # The game's rules all belong to the "game" component; another part of the
 # project joins with its own component and package.
-set(QUADRUNE_APP_ID "org.example.quadrune" CACHE STRING "Reverse-DNS id of the desktop entry and AppStream metainfo")
-set(QUADRUNE_HOMEPAGE "https://quadrune.example.org" CACHE STRING "Web address of the game; its docs/screenshots/ hold the README's pictures")
-set(QUADRUNE_MAINTAINER "Quadrune Developers <dev@quadrune.invalid>" CACHE STRING "Name and address in the Debian package")
 
 # Directories get the usual modes whatever the umask of whoever installs.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -41,12 +38,12 @@ install(FILES ${packaging}/copyright ${packaging}/changelog.gz DESTINATION share
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quadrune)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "block-swapping puzzle game on a 3-D board")
+# Each package's description begins with its own summary line.
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL game)
+set(CPACK_COMPONENTS_ALL game server)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUADRUNE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUADRUNE_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -59,11 +56,23 @@ set(CPACK_DEBIAN_GAME_PACKAGE_SHLIBDEPS ON)
 # replaces it (the shlibdeps ones are added after this).
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "libsdl1.2-compat-shim")
 set(CPACK_DEBIAN_GAME_DESCRIPTION
-    "A single-player puzzle game in one window. You move a cursor two cells wide
+    "block-swapping puzzle game on a 3-D board
+A single-player puzzle game in one window. You move a cursor two cells wide
 over a board of textured 3-D blocks and swap the two cells under it; three
 or more blocks of one kind in a line are destroyed, and new blocks drop in.
 
 Four game modes, two of them with highscore tables kept for each player.")
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME quadrune-score-server)
+set(CPACK_DEBIAN_SERVER_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_SERVER_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_SERVER_DESCRIPTION "highscore server for Quadrune, which plays every replay again
+Takes the game's score uploads and replays over HTTP, plays each replay
+again with the game's own rules, and serves a leaderboard page and JSON in
+which the rows a replay proved are marked verified.
+
+Keeps its rows in SQLite, or in PostgreSQL for more than one server.
+Comes with a hardened systemd unit.")
 include(CPack)
 
 # The checks a distribution runs on the package, as part of the test suite.

@@ -17,7 +17,8 @@ trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/quadrune_*.deb)
-echo "package: $(basename "$deb")"
+server_deb=$(ls "$work"/out/quadrune-score-server_*.deb)
+echo "packages: $(basename "$deb") $(basename "$server_deb")"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2-compat-shim' || { echo "the classic SDL 1.2 could be installed"; exit 1; }
@@ -27,9 +28,19 @@ if [ "$fresh" = 1 ]; then
 fi
 
 status=0
-lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" "$server_deb" >"$work/lintian.log" 2>&1 || status=$?
 grep -v 'running with root privileges' "$work/lintian.log" || true
 [ "$status" -eq 0 ] || { echo "lintian failed"; exit 1; }
+
+# The server's unit, checked offline: this machine's init is not systemd.
+unit=quadrune-score-server.service
+dpkg-deb -x "$server_deb" "$work/server"
+mkdir -p "$work/server/lib/systemd/system"
+cp -n /lib/systemd/system/*.target "$work/server/lib/systemd/system/"
+systemd-analyze verify --man=no --root="$work/server" "$unit" || { echo "systemd-analyze verify failed"; exit 1; }
+rating=$(systemd-analyze security --offline=true "$work/server/lib/systemd/system/$unit" 2>/dev/null | grep 'Overall exposure level')
+echo "${rating#→ }"
+echo "$rating" | grep -Eq ' (SAFE|OK) ' || { echo "the unit is rated worse than OK"; exit 1; }
 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop

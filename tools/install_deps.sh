@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libsdl-net1.2-dev libpng-dev
   libgl-dev libglu1-mesa-dev freeglut3-dev libsndfile1-dev zlib1g-dev libx11-dev libxtst-dev libxdamage-dev libgtest-dev
   libbenchmark-dev libmicrohttpd-dev libsqlite3-dev libpq-dev)
-test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian debootstrap desktop-file-utils appstream shared-mime-info
+test_packages=(xvfb xauth libgl1-mesa-dri chromium dpkg-dev file lintian debootstrap systemd desktop-file-utils appstream shared-mime-info
   postgresql python3)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 tool_packages=(imagemagick sox libsox-fmt-mp3 sndfile-programs xdotool x11-utils strace python3-pil python3-numpy lame vorbis-tools fonts-dejavu-core)
