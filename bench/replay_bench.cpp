@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "base/replay_file.h"
@@ -47,13 +48,16 @@ void BM_VerifyTenMinuteBotGame(benchmark::State& state) {
 BENCHMARK(BM_VerifyTenMinuteBotGame)->Arg(FreePlay)->Arg(TimeAttack)->Unit(benchmark::kMillisecond);
 
 // For tools/replay_round_trip.sh: bot games of one to three minutes in every
-// mode, written by one build and played again by another.
-int writeBotGames(const char* dir, int count) {
+// mode, written by one build and played again by another. With `minutes`,
+// FREE PLAY games of that length that began an hour ago, for the server's
+// benchmark.
+int writeBotGames(const char* dir, int count, int minutes) {
+    uint32_t hourAgo = uint32_t(std::time(nullptr)) - 3600;
     for (int i = 0; i < count; ++i) {
         BotGameSettings game;
-        game.mode = 1 + i % 4;
-        game.seed = 1765115000u + uint32_t(i) * 7919u;
-        game.frames = (1 + i % 3) * kFramesPerMinute;
+        game.mode = minutes ? 1 : 1 + i % 4;
+        game.seed = minutes ? hourAgo - uint32_t(i) : 1765115000u + uint32_t(i) * 7919u;
+        game.frames = (minutes ? minutes : 1 + i % 3) * kFramesPerMinute;
         std::string path = std::string(dir) + "/bot-" + std::to_string(i) + ".qrp";
         if (!saveReplayFile(path.c_str(), playBotGame(game))) return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 1;
     }
@@ -62,7 +66,8 @@ int writeBotGames(const char* dir, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == "--write-bot-games") return writeBotGames(argv[2], std::atoi(argv[3]));
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--write-bot-games")
+        return writeBotGames(argv[2], std::atoi(argv[3]), argc == 5 ? std::atoi(argv[4]) : 0);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;
