@@ -158,9 +158,28 @@ FAULTS = [
      "a name can inject markup into the leaderboard"),
     ("server-order-reversed", "server/sqlite_score_store.cpp", "Ranking::Duration) return \"time_ms DESC\";",
      "Ranking::Duration) return \"time_ms ASC\";", "TIMEATTACK's leaderboard lists the shortest games first"),
-    ("server-ack-on-failure", "server/score_server.cpp",
-     "if (store.add(verdict.upload) == StoreResult::Unavailable)\n            return plain(res, 503, \"scores cannot be stored now, try again\");",
-     "store.add(verdict.upload);", "a lost row is acknowledged"),
+    ("server-ack-on-failure", "server/score_routes.cpp",
+     "metrics_.databaseError(), metrics_.upload(\"unavailable\");\n        return plainReply(503, \"scores cannot be stored now, try again\");",
+     "", "a lost row is acknowledged"),
+    ("server-replay-unchecked", "server/replay_intake.cpp", "if (!verdict.matches) {", "if (false) {",
+     "a forged replay marks its row verified"),
+    ("server-replay-age-unchecked", "server/replay_intake.cpp",
+     "if (uint64_t(replay.seed) + rules.maxAgeSeconds < rules.nowSeconds)", "if (false)",
+     "a seed hunted for long ago is taken"),
+    ("server-replay-share-unlimited", "server/score_server.cpp", "if (!replayShares.take(ex.request.address, 1)) return busy(\"replay\");",
+     "replayShares.take(ex.request.address, 1000000);", "one address holds every verifier"),
+    ("scores-replay-never-sent", "src/scores/score_submit.cpp",
+     "if (sent) sendReplay(host, port, sentMode(gameState.config.gameMode));", "",
+     "no row is ever verified"),
+    ("game-focus-loss-ignored", "src/game/game_keys.cpp",
+     "state.paused = 1;  // as P pauses: no countdown drains while the player is away", "",
+     "the countdown drains while the player is in another window"),
+    ("game-pad-south-no-swap", "src/game/game_keys.cpp", "case kPadSouth: return kKeySpace;", "",
+     "a controller cannot swap"),
+    ("menu-return-ignored", "src/menu/key_selection.cpp", "case SDLK_RETURN:\n", "",
+     "the menus cannot be driven from the keyboard"),
+    ("app-display-loss-spins", "src/app/main.cpp", "endWithTheDisplay(!watching);", "",
+     "the game spins when its X server goes"),
     ("server-score-unchecked", "server/upload_check.cpp",
      "if (score != int64_t(row.score)) return \"score is not the sum of kind x count x 10\";", "",
      "made-up scores are accepted"),
@@ -210,7 +229,7 @@ def main():
             if run(["cmake", "--build", build, "-j", str(os.cpu_count())], log):
                 verdict, tests = "does not build", []
             else:
-                run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120", "--output-on-failure"], log, cwd=build)
+                run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120", "-LE", "package", "--output-on-failure"], log, cwd=build)
                 tests = failed_tests(log)
                 verdict = "caught" if tests else "SURVIVED"
         finally:
