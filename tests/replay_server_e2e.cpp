@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -236,4 +237,32 @@ TEST(ReplayServerOperators, HelpVersionAndAWrongOptionAndWhoMayReadTheMetrics) {
                    {"192.168.1.5", "192.168.1.5", true}, {"192.168.1.6", "192.168.1.5", false}};
     for (const Reader& r : readers)
         EXPECT_EQ(isLoopback(r.address) || inNetwork(r.address, r.allowed), r.reads) << r.address << " " << r.allowed;
+}
+
+// A SQLite file from before replays, with no version table, is brought up to
+// date in place: its rows stay, unverified, and take replays from then on.
+TEST(ReplayServerSchema, AnOlderSqliteFileIsMigratedWithItsRows) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("scores.sqlite3", &db), SQLITE_OK);
+    const std::string row = gameRow("OLDTIMER");
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE scores (id INTEGER PRIMARY KEY, mode INTEGER NOT NULL, image BLOB NOT NULL,"
+                           " name TEXT NOT NULL, blocks INTEGER NOT NULL, score INTEGER NOT NULL, time_ms INTEGER NOT NULL,"
+                           " received TEXT NOT NULL DEFAULT (datetime('now')), UNIQUE (mode, image));",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO scores (mode, image, name, blocks, score, time_ms) VALUES (2, ?, 'OLDTIMER', 12, 270, 65000)",
+                       -1, &insert, nullptr);
+    sqlite3_bind_blob(insert, 1, row.data(), int(row.size()), SQLITE_STATIC);
+    ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+    Server server("scores.sqlite3");
+    ASSERT_GT(server.port, 0) << server.run.err();
+    EXPECT_NE(jsonOf(server.port).find("\"name\":\"OLDTIMER\",\"score\":270,\"blocks\":12,\"time_ms\":65000,"
+                                       "\"score_per_second\":4.154,\"verified\":false,\"replay\":null}"),
+              std::string::npos) << jsonOf(server.port);
+    EXPECT_EQ(exchange(server.port, {replayPost(fileOf(playBotGame(recentGame("NEWCOMER"))), 2)}).body, "replayok");
+    EXPECT_EQ(sqliteRows("schema_version", "WHERE version = 2"), 1);
+    EXPECT_EQ(sqliteRows("scores", ""), 2);
 }
