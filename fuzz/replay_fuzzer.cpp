@@ -10,7 +10,7 @@
 #include "base/replay_file.h"
 #include "game/replay_check.h"
 
-thread_local Seams seams{};
+Seams seams{};
 
 // Any bytes: the reader refuses them or hands back a replay that encodes
 // to the very same bytes, and playing it again ends with a verdict, never

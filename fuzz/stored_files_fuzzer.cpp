@@ -8,7 +8,7 @@
 #include "scores/highscore_table.h"
 
 // Only the platform part is reached: the default tables draw random numbers.
-thread_local Seams seams = {defaultPlatformHooks(), {}, {}};
+Seams seams = {defaultPlatformHooks(), {}, {}};
 
 // Any bytes as both stored files, loaded as the start does; then a game of
 // each ranked mode is entered under the name read.

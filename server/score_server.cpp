@@ -157,7 +157,10 @@ struct ScoreServer::Impl {
             return MHD_YES;
         }
         if (*uploadSize) {
-            if (ex.request.body.size() + *uploadSize > ex.cap) return respond(connection, ex, plainReply(413, "body too large"));
+            if (ex.request.body.size() + *uploadSize > ex.cap) {
+                *uploadSize = 0;  // dropped: the connection closes after the answer
+                return respond(connection, ex, plainReply(413, "body too large"));
+            }
             ex.request.body.append(upload, *uploadSize);
             *uploadSize = 0;
             return MHD_YES;

@@ -30,7 +30,7 @@ public:
     void run();
     void stop();
 
-    struct Impl;
+    struct Impl;  // named here for the HTTP library's callbacks
 
 private:
     std::unique_ptr<Impl> impl_;

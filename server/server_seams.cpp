@@ -1,5 +1,6 @@
 // The rules reach the platform through the seam table; the server plays
-// replays again, which set the clock and the generator on each thread.
+// replays again, each in a process of its own that sets the clock and the
+// generator there.
 #include "base/platform.h"
 
-thread_local Seams seams{};
+Seams seams{};

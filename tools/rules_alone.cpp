@@ -10,7 +10,7 @@
 #include "game/board_rules.h"
 #include "game/particles.h"
 
-thread_local Seams seams{};
+Seams seams{};
 
 namespace {
 GameRandom generator;

@@ -5,4 +5,4 @@
 #include "scores/score_submit.h"
 #include "sound/sound_system.h"
 
-thread_local Seams seams = {defaultPlatformHooks(), deviceSoundApi(), {submitScore, drawText}};
+Seams seams = {defaultPlatformHooks(), deviceSoundApi(), {submitScore, drawText}};

@@ -1,6 +1,6 @@
 #include "base/game_state.h"
 
-thread_local GameState gameState;
+GameState gameState;
 
 void initSceneVariables(GameState& state) {
     state.boardColumns = 6;

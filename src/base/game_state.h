@@ -62,8 +62,7 @@ struct GameState {
     bool nameEntryActive;
 };
 
-// One a thread, so that games can be played again side by side.
-extern thread_local GameState gameState;
+extern GameState gameState;
 
 void initSceneVariables(GameState& state);
 

@@ -55,8 +55,7 @@ struct Seams {
     SoundApi sound;
     UploadHooks upload;
 };
-// One table a thread: the score server plays replays again on several at once.
-extern thread_local Seams seams;
+extern Seams seams;
 
 // While it lives, entries of `seams` may be replaced; the whole table is
 // restored when it goes.

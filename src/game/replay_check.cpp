@@ -24,8 +24,8 @@ struct TickFeed {
     uint32_t last = 0;
     bool ranOut = false;
 };
-thread_local TickFeed feed;
-thread_local GameRandom replayRandom;
+TickFeed feed;
+GameRandom replayRandom;
 
 uint32_t fedTicks() {
     if (feed.next == feed.end) return feed.ranOut = true, feed.last;
