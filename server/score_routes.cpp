@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "leaderboard_page.h"
-#include "replay_process.h"
+#include "replay_intake.h"
 
 namespace {
 const char* const kUnreadable = "scores cannot be read now, try again";
@@ -94,7 +94,7 @@ HttpReply ScoreRoutes::upload(const HttpRequest& request) {
 
 HttpReply ScoreRoutes::replay(const HttpRequest& request) {
     ReplayRules rules{uint32_t(std::time(nullptr)), settings_.replayMaxAgeSeconds};
-    ReplayJudgement judgement = judgeReplayApart(request.query, request.body, rules);
+    ReplayJudgement judgement = judgeReplay(request.query, request.body, rules);
     if (judgement.verifySeconds > 0) metrics_.verified(judgement.verifySeconds);
     if (judgement.status != 200) {
         metrics_.replay("refused", judgement.kind);

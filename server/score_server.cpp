@@ -55,11 +55,10 @@ private:
     std::unordered_map<std::string, int> held_;
 };
 
-int verifiersFor(int asked) {
-    if (asked > 0) return asked;
-    unsigned cores = std::thread::hardware_concurrency();
-    return cores ? int(cores) : 1;
-}
+// The rules core keeps one game a process: replays are played again one at
+// a time, which also leaves the other cores to the uploads.
+constexpr int kVerifiers = 1;
+constexpr std::size_t kVerifierQueue = 1;
 }  // namespace
 
 struct ScoreServer::Impl {
@@ -226,9 +225,8 @@ int ScoreServer::bind() {
 void ScoreServer::run() {
     Impl& impl = *impl_;
     const ServerSettings& s = impl.settings;
-    int verifiers = verifiersFor(s.verifiers);
     impl.database = std::make_unique<WorkPool>(s.databaseThreads, 4096);
-    impl.verification = std::make_unique<WorkPool>(verifiers, std::size_t(verifiers));
+    impl.verification = std::make_unique<WorkPool>(kVerifiers, kVerifierQueue);
     impl.daemon = MHD_start_daemon(
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, onRequest, &impl,
         MHD_OPTION_LISTEN_SOCKET, impl.listenSocket, MHD_OPTION_THREAD_POOL_SIZE, unsigned(s.socketThreads),

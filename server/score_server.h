@@ -10,7 +10,6 @@ struct ServerSettings {
     int port = 8080;                // 0 picks a free port
     int socketThreads = 2;          // each reads and writes its share of the sockets through epoll
     int databaseThreads = 16;       // wait on the database
-    int verifiers = 0;              // replays played again at once; 0: one a core
     int connections = 20000;        // open at once, of all clients
     int perAddress = 4;             // connections of one client address open at once
     int timeoutSeconds = 5;         // how long a connection may stay quiet

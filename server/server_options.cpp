@@ -24,7 +24,6 @@ const char* const kServerHelp =
     "      --per-address N         connections of one client address open at once (4);\n"
     "                              behind a reverse proxy, allow more\n"
     "      --connections N         connections open at once, of all clients (20000)\n"
-    "      --verifiers N           replays played again at once (one a core)\n"
     "      --pool N                connections kept to PostgreSQL (8)\n"
     "      --help                  show this help and exit\n"
     "      --version               show the version and exit\n"
@@ -77,7 +76,6 @@ bool parseValue(const std::string& option, const char* value, ServerOptions& opt
     if (option == "--pool") return positive(value, options.pool, 1000);
     if (option == "--per-address") return positive(value, s.perAddress, 100000);
     if (option == "--connections") return positive(value, s.connections, 1000000);
-    if (option == "--verifiers") return positive(value, s.verifiers, 256);
     if (option == "--replay-max-age") return parseAge(value, s.routes.replayMaxAgeSeconds);
     if (option == "--metrics-from") return s.metricsFrom = value, !s.metricsFrom.empty();
     return false;

@@ -1,6 +1,5 @@
-// The rules reach the platform through the seam table; the server plays
-// replays again, each in a process of its own that sets the clock and the
-// generator there.
+// The rules reach the platform through the seam table; the server's one
+// verifier sets the clock and the generator there while it plays a replay.
 #include "base/platform.h"
 
 Seams seams{};

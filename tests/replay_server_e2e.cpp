@@ -159,11 +159,11 @@ TEST(ReplayServerListing, RequireReplayListsOnlyVerifiedRowsAndStoresTheRest) {
               std::string::npos) << jsonOf(open.port);
 }
 
-// Replays wait for a verifier, never for a socket thread: beyond the
-// verifiers and their queue the answer is 503 at once, and one address holds
+// Replays wait for the verifier, never for a socket thread: beyond the
+// verifier and its one waiting place the answer is 503 at once, and one address holds
 // one replay at a time. Uploads go on meanwhile.
 TEST(ReplayServerLimits, BusyBeyondTheVerifiersOneReplayAnAddressAndUploadsGoOn) {
-    Server server("scores.sqlite3", "1000", QUADRUNE_SCORE_SERVER, {"--verifiers", "1"});
+    Server server("scores.sqlite3");
     ASSERT_GT(server.port, 0);
     int holder = connectFrom("127.0.0.1", server.port);
     const std::string file = fileOf(playBotGame(recentGame("HELD")));

@@ -315,19 +315,19 @@ TEST(ScoreServerPostgres, AnswersBusyWhileTheDatabaseIsAwayAndLosesNothingAcknow
     std::string keptReplays;
     std::atomic<int> replayed{0};
     std::thread replayer([&] { sendReplays(server.port, batch, keptReplays, replayed, enough); });
-    EXPECT_TRUE(waitFor([&] { return seen(200, 0, 10); }, 20000));
+    EXPECT_TRUE(waitFor([&] { return seen(200, 0, 10) && replayed >= 3; }, 30000));
     db.stop();
     std::size_t down = sent();
     EXPECT_TRUE(waitFor([&] { return seen(503, down, 3); }, 20000));
     EXPECT_EQ(exchange(server.port, {"GET /scores.json?mode=1 HTTP/1.1\r\n\r\n"}).status, 503);
     db.start();
     std::size_t up = sent();
-    EXPECT_TRUE(waitFor([&] { return seen(200, up, 10); }, 30000));
+    const int replayedBefore = replayed;
+    EXPECT_TRUE(waitFor([&] { return seen(200, up, 10) && replayed > replayedBefore; }, 30000));
     enough = true;
     client.join();
     replayer.join();
     EXPECT_EQ(db.count("replays", keptReplaysWhere(keptReplays)), replayed.load()) << "every replayok survives";
-    EXPECT_GE(replayed.load(), 10);
 
     std::istringstream stored(db.query("SELECT time_ms FROM scores"));
     const std::set<uint32_t> kept{std::istream_iterator<uint32_t>(stored), std::istream_iterator<uint32_t>()};
