@@ -41,6 +41,13 @@ const char* uploadReason(int status) {
         default: return "row";
     }
 }
+// The game's clients look for this word alone, in a reply without a charset.
+HttpReply acknowledgement(const char* word) {
+    HttpReply reply;
+    reply.type = "text/plain";
+    reply.body = word;
+    return reply;
+}
 }  // namespace
 
 HttpReply plainReply(int status, const std::string& line) {
@@ -86,10 +93,7 @@ HttpReply ScoreRoutes::upload(const HttpRequest& request) {
         return plainReply(503, "scores cannot be stored now, try again");
     }
     metrics_.upload(result == StoreResult::Stored ? "stored" : "duplicate");
-    HttpReply reply;
-    reply.type = "text/plain";
-    reply.body = "dataok";
-    return reply;
+    return acknowledgement("dataok");
 }
 
 HttpReply ScoreRoutes::replay(const HttpRequest& request) {
@@ -106,10 +110,7 @@ HttpReply ScoreRoutes::replay(const HttpRequest& request) {
         return plainReply(503, "replays cannot be stored now, try again");
     }
     metrics_.replay(result == StoreResult::Stored ? "verified" : "duplicate");
-    HttpReply reply;
-    reply.type = "text/plain";
-    reply.body = "replayok";
-    return reply;
+    return acknowledgement("replayok");
 }
 
 HttpReply ScoreRoutes::page() {

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 
 #include "base/replay_file.h"
