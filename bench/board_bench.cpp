@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/board_rules.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/board_rules.h"
 
 namespace {
 constexpr double kFrameSeconds = 0.050;

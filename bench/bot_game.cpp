@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "base/game_random.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/game_clock.h"
-#include "game/game_keys.h"
-#include "game/game_result.h"
-#include "game/game_round.h"
+#include "rules/game_random.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/game_clock.h"
+#include "rules/game_keys.h"
+#include "rules/game_result.h"
+#include "rules/game_round.h"
 
 namespace {
 struct Bot {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "base/replay_file.h"
+#include "rules/replay_file.h"
 
 // A player that swaps where it can and wanders otherwise, on a clock that
 // keeps the main loop's pace with a little jitter, until Escape after

@@ -10,10 +10,10 @@
 #include <ctime>
 #include <string>
 
-#include "base/replay_file.h"
-#include "base/game_modes.h"
+#include "rules/replay_file.h"
+#include "rules/game_modes.h"
 #include "bot_game.h"
-#include "game/replay_check.h"
+#include "rules/replay_check.h"
 
 namespace {
 constexpr int kFramesPerMinute = 20 * 60;

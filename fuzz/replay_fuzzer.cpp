@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "base/platform.h"
-#include "base/replay_file.h"
-#include "game/replay_check.h"
+#include "rules/seams.h"
+#include "rules/replay_file.h"
+#include "rules/replay_check.h"
 
 Seams seams{};
 

@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 #include "scores/highscore_table.h"
 
 // Only the platform part is reached: the default tables draw random numbers.

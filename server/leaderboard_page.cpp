@@ -1,6 +1,6 @@
 #include "leaderboard_page.h"
 
-#include "base/game_modes.h"
+#include "rules/game_modes.h"
 
 #include <cstdio>
 

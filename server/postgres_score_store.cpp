@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "postgres_schema.h"
-#include "base/game_modes.h"
+#include "rules/game_modes.h"
 
 namespace {
 

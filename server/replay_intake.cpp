@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "base/replay_file.h"
-#include "game/replay_check.h"
+#include "rules/replay_file.h"
+#include "rules/replay_check.h"
 
 namespace {
 ReplayJudgement refuse(int status, std::string kind, std::string reason) {

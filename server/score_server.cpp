@@ -12,7 +12,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "base/replay_file.h"
+#include "rules/replay_file.h"
 #include "client_address.h"
 #include "listen_socket.h"
 #include "rate_limiter.h"

@@ -1,5 +1,5 @@
 // The rules reach the platform through the seam table; the server's one
 // verifier sets the clock and the generator there while it plays a replay.
-#include "base/platform.h"
+#include "rules/seams.h"
 
 Seams seams{};

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "base/game_modes.h"
+#include "rules/game_modes.h"
 
 namespace {
 

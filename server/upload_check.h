@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "base/highscore_records.h"
+#include "rules/highscore_records.h"
 
 constexpr std::size_t kUploadBodyBytes = 5 + sizeof(HighscoreEntry) + 4;  // "data=", row, "0120"
 static_assert(kUploadBodyBytes == 129);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "board_setup.h"
-#include "game/board_model.h"
-#include "game/board_rules.h"
+#include "rules/board_model.h"
+#include "rules/board_rules.h"
 #include "scripted_seams.h"
 
 // The rules of the board, frame by frame, and whole games of random play.

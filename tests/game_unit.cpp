@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "base/game_random.h"
-#include "base/stick_steps.h"
-#include "base/game_state.h"
+#include "rules/game_random.h"
+#include "rules/stick_steps.h"
+#include "rules/game_state.h"
 #include "board_setup.h"
-#include "game/game_clock.h"
+#include "rules/game_clock.h"
 #include "game/game_screen.h"
 #include "scripted_seams.h"
 

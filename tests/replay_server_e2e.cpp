@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "base/game_state.h"
-#include "base/replay_file.h"
+#include "rules/game_state.h"
+#include "rules/replay_file.h"
 #include "bot_game.h"
 #include "client_address.h"
 #include "loopback_server.h"

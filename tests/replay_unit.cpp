@@ -7,9 +7,9 @@
 #include <random>
 
 #include "app/replay_recorder.h"
-#include "base/game_state.h"
-#include "base/replay_file.h"
-#include "game/replay_check.h"
+#include "rules/game_state.h"
+#include "rules/replay_file.h"
+#include "rules/replay_check.h"
 #include "scripted_seams.h"
 #include "test_support.h"
 

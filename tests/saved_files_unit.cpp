@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <random>
 
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/player_dir.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "platform/player_dir.h"
 #include "scores/highscore_table.h"
 #include "scripted_seams.h"
 #include "test_support.h"

@@ -25,8 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/highscore_records.h"
-#include "base/replay_file.h"
+#include "rules/highscore_records.h"
+#include "rules/replay_file.h"
 #include "bot_game.h"
 #include "game_driver.h"
 #include "leaderboard_page.h"

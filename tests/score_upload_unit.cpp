@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 #include "loopback_server.h"
 #include "scores/replay_send.h"
 #include "scores/response_scanner.h"

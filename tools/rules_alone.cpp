@@ -3,12 +3,12 @@
 // proves the core needs no window, sound or network.
 #include <cstdio>
 
-#include "base/game_random.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/board_model.h"
-#include "game/board_rules.h"
-#include "game/particles.h"
+#include "rules/game_random.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/board_model.h"
+#include "rules/board_rules.h"
+#include "rules/particles.h"
 
 Seams seams{};
 

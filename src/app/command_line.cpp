@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "base/replay_file.h"
-#include "game/replay_check.h"
+#include "rules/replay_file.h"
+#include "rules/replay_check.h"
 
 namespace {
 const char* const kHelp =

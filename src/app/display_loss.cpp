@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/replay_recorder.h"
-#include "base/game_state.h"
+#include "rules/game_state.h"
 #include "scores/highscore_table.h"
 
 namespace {

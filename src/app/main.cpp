@@ -9,8 +9,8 @@
 #include "app/replay_playback.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 
 int main(int argc, char** argv) {
     // Progress lines should reach a pipe as they happen, not at exit.

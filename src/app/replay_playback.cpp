@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 #include "game/game_screen.h"
-#include "game/replay_check.h"
+#include "rules/replay_check.h"
 #include "sound/sound_system.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "base/replay_file.h"
+#include "rules/replay_file.h"
 
 // Plays a replay in the game's window at its real pace, with its sound,
 // glows and HUD: its frames reach the game through the seams. P pauses,

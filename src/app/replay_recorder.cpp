@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "base/game_state.h"
-#include "base/replay_file.h"
-#include "game/game_result.h"
+#include "rules/game_state.h"
+#include "rules/replay_file.h"
+#include "rules/game_result.h"
 #include "scores/replay_send.h"
 
 namespace {

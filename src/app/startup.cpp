@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "app/replay_recorder.h"
-#include "app/window_scale.h"
+#include "platform/window_scale.h"
 #include "render/bitmap_font_init.h"
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "base/player_dir.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "platform/player_dir.h"
 #include "sound/sound_system.h"
 #include "game/game_screen.h"
 #include "menu/menu_screen.h"

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "base/game_state.h"
-#include "base/texture_slots.h"
+#include "rules/game_state.h"
+#include "rules/texture_slots.h"
 
 namespace {
 constexpr float kArcDepth = 0.3f;

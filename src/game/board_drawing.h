@@ -1,5 +1,5 @@
 #pragma once
-#include "base/board.h"
+#include "rules/board.h"
 
 // The board in 3-D: blocks as textured cubes with their swap arcs and fall
 // offsets, the two-cell cursor frame and the backdrop. Nothing here changes

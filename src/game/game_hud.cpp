@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 
 namespace {
 constexpr float kHudX = -1.3f;

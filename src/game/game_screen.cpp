@@ -4,14 +4,14 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 #include "sound/sound_system.h"
 #include "game/board_drawing.h"
-#include "game/game_clock.h"
+#include "rules/game_clock.h"
 #include "game/game_hud.h"
-#include "game/game_keys.h"
-#include "game/game_round.h"
+#include "rules/game_keys.h"
+#include "rules/game_round.h"
 #include "game/particle_drawing.h"
 #include "render/text_render.h"
 

@@ -2,8 +2,8 @@
 
 #include <GL/gl.h>
 
-#include "base/game_state.h"
-#include "game/particles.h"
+#include "rules/game_state.h"
+#include "rules/particles.h"
 
 namespace {
 constexpr int kFlashList = 2;

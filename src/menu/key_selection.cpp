@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
-#include "base/game_state.h"
-#include "base/pad_buttons.h"
+#include "rules/game_state.h"
+#include "rules/pad_buttons.h"
 
 KeySelection keySelection;
 

@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "base/game_state.h"
-#include "base/texture_slots.h"
+#include "rules/game_state.h"
+#include "rules/texture_slots.h"
 
 namespace {
 struct ItemLook {

@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 #include "sound/sound_system.h"
 #include "game/game_screen.h"
 #include "menu/key_selection.h"

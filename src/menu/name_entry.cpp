@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 #include "sound/sound_system.h"
 
 std::string nameBuffer;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "base/config_file.h"
-#include "base/game_state.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
 #include "sound/sound_system.h"
 #include "menu/key_selection.h"
 #include "menu/name_entry.h"

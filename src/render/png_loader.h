@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "base/png_image.h"
+#include "rules/png_image.h"
 
 // Why a picture could not be decoded; each has its own line when loading ends the game.
 enum class PngFailure { None, Unopened, NotPng, NoReadStruct, NoInfoStruct, Damaged };

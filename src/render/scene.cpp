@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "base/game_state.h"
-#include "base/texture_slots.h"
+#include "rules/game_state.h"
+#include "rules/texture_slots.h"
 #include "render/png_loader.h"
 #include "render/text_render.h"
 

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "render/bitmap_font_init.h"
-#include "base/game_state.h"
-#include "base/texture_slots.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/texture_slots.h"
+#include "rules/seams.h"
 
 namespace {
 constexpr int kCellPixels = 30;

@@ -6,10 +6,10 @@
 #include <cctype>
 #include <cstdio>
 
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/pad_buttons.h"
-#include "base/platform.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "rules/pad_buttons.h"
+#include "rules/seams.h"
 #include "menu/menu_drawing.h"
 #include "render/text_render.h"
 #include "scores/highscore_table.h"

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "base/file_util.h"
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/file_util.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 
 const char* const kHighscoreFileName = "highscore.dat";
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "base/platform.h"
+#include "rules/seams.h"
 #include "scores/response_scanner.h"
 #include "scores/score_submit.h"
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/game_result.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/game_result.h"
 #include "render/text_render.h"
 #include "scores/replay_send.h"
 #include "scores/response_scanner.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "base/platform.h"
+#include "rules/seams.h"
 
 constexpr int FSOUND_FREE = kAnyFreeChannel;
 constexpr unsigned FSOUND_LOOP_OFF = 0x01;

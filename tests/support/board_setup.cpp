@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "game/board_model.h"
-#include "game/board_rules.h"
+#include "rules/board_model.h"
+#include "rules/board_rules.h"
 
 void resetBoard() {
     gameState.boardColumns = 6;

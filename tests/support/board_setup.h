@@ -2,7 +2,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 
 // A quiet 6 x 9 board: every cell reset, no particles, counters at zero,
 // FREE PLAY, sound off, nothing owed.

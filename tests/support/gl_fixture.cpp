@@ -4,7 +4,7 @@
 #include <SDL.h>
 
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 #include "render/bitmap_font_init.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "base/highscore_records.h"
+#include "rules/highscore_records.h"
 
 Server::Server(const std::string& database, const char* rate, const std::string& program,
                const std::vector<std::string>& more)

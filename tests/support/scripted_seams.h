@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "base/game_random.h"
-#include "base/platform.h"
+#include "rules/game_random.h"
+#include "rules/seams.h"
 #include "sound/sound_system.h"
 
 // While it lives, seams.platform reads from this script: an event queue,

@@ -1,5 +1,5 @@
 #pragma once
-#include "base/highscore_records.h"
+#include "rules/highscore_records.h"
 
 struct GameState;
 

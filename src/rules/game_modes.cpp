@@ -1,4 +1,4 @@
-#include "base/game_modes.h"
+#include "rules/game_modes.h"
 
 namespace {
 const ModeFacts kModes[] = {

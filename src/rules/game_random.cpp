@@ -1,4 +1,4 @@
-#include "base/game_random.h"
+#include "rules/game_random.h"
 
 void GameRandom::seed_(uint32_t seed) {
     // As glibc: the seed is read as a signed word, 0 becomes 1, and the state

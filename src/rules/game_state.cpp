@@ -1,4 +1,4 @@
-#include "base/game_state.h"
+#include "rules/game_state.h"
 
 GameState gameState;
 

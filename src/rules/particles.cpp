@@ -1,8 +1,8 @@
-#include "game/particles.h"
+#include "rules/particles.h"
 
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "base/texture_slots.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/texture_slots.h"
 
 namespace {
 constexpr float kFadeStep = 0.1f;  // single precision: ten steps from 1 end just below 0

@@ -1,5 +1,5 @@
 #pragma once
-#include "base/board.h"
+#include "rules/board.h"
 
 // The glows of destroyed blocks and the flash, as the rules make and age
 // them; drawing them is particle_drawing's.

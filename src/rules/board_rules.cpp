@@ -1,9 +1,9 @@
-#include "game/board_rules.h"
+#include "rules/board_rules.h"
 
-#include "base/config_file.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/particles.h"
+#include "rules/config_file.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/particles.h"
 
 namespace {
 constexpr int kStep = 10;      // percent of a cell per frame, for swaps and falls

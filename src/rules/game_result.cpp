@@ -1,8 +1,8 @@
-#include "game/game_result.h"
+#include "rules/game_result.h"
 
 #include <cstring>
 
-#include "base/game_state.h"
+#include "rules/game_state.h"
 
 HighscoreEntry gameResultRow(const GameState& state) {
     HighscoreEntry row;

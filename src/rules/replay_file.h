@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "base/highscore_records.h"
-#include "base/platform.h"
+#include "rules/highscore_records.h"
+#include "rules/seams.h"
 
 // A game as it was played: the seed, and for each frame the events the game
 // read and every reading of the tick counter it made, the first as the main

@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
 
-#include "base/board.h"
-#include "base/config_file.h"
-#include "base/highscore_records.h"
-#include "base/png_image.h"
+#include "rules/board.h"
+#include "rules/config_file.h"
+#include "rules/highscore_records.h"
+#include "rules/png_image.h"
 
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;

@@ -1,6 +1,6 @@
-#include "base/stick_steps.h"
+#include "rules/stick_steps.h"
 
-#include "base/pad_buttons.h"
+#include "rules/pad_buttons.h"
 
 namespace {
 constexpr int kPushedAt = 16384;    // half way out

@@ -1,9 +1,9 @@
-#include "game/game_round.h"
+#include "rules/game_round.h"
 
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "game/board_model.h"
-#include "game/board_rules.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/board_model.h"
+#include "rules/board_rules.h"
 
 void beginGame(GameState& state, unsigned seed) {
     state.pendingDrops = 6;

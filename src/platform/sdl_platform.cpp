@@ -1,4 +1,4 @@
-#include "base/platform.h"
+#include "rules/seams.h"
 
 #include <SDL.h>
 
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "base/config_file.h"
-#include "base/game_random.h"
-#include "base/game_state.h"
-#include "base/stick_steps.h"
+#include "rules/config_file.h"
+#include "rules/game_random.h"
+#include "rules/game_state.h"
+#include "rules/stick_steps.h"
 
 static_assert(SDLK_LAST == kKeyTableSize && SDLK_ESCAPE == kEscapeKey, "the key table follows SDL 1.2");
 

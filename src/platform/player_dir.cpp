@@ -1,4 +1,4 @@
-#include "base/player_dir.h"
+#include "platform/player_dir.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

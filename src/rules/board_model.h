@@ -1,5 +1,5 @@
 #pragma once
-#include "base/board.h"
+#include "rules/board.h"
 
 // The board's cells and the search for runs of like blocks. No OpenGL here;
 // the extent in use comes from gameState.boardColumns and boardRows.

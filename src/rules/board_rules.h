@@ -1,6 +1,6 @@
 #pragma once
-#include "base/board.h"
-#include "game/board_model.h"
+#include "rules/board.h"
+#include "rules/board_model.h"
 
 // Board rules: no OpenGL here. All operations work on the one board of the
 // game state and read its extent from boardColumns and boardRows.

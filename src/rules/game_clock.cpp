@@ -1,7 +1,7 @@
-#include "game/game_clock.h"
+#include "rules/game_clock.h"
 
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 
 uint32_t drainFactor(uint32_t elapsedMs) { return elapsedMs / 100000 + 1; }
 

@@ -1,4 +1,4 @@
-#include "base/file_util.h"
+#include "rules/file_util.h"
 
 #include <cerrno>
 #include <cstdio>

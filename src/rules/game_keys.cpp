@@ -1,8 +1,8 @@
-#include "game/game_keys.h"
+#include "rules/game_keys.h"
 
-#include "base/game_state.h"
-#include "base/pad_buttons.h"
-#include "game/board_rules.h"
+#include "rules/game_state.h"
+#include "rules/pad_buttons.h"
+#include "rules/board_rules.h"
 
 namespace {
 bool held(const GameState& state, int symbol) { return state.keyDown[symbol] != 0; }

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/game_modes.h"
+#include "rules/game_modes.h"
 
 // The player's settings, stored as these exact 80 bytes in config.dat.
 struct ConfigRecord {

@@ -1,5 +1,5 @@
 #pragma once
-#include "base/platform.h"
+#include "rules/seams.h"
 
 struct GameState;
 

@@ -1,4 +1,4 @@
-#include "app/window_scale.h"
+#include "platform/window_scale.h"
 
 #include <SDL.h>
 

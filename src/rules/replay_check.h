@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "base/highscore_records.h"
+#include "rules/highscore_records.h"
 
 struct GameState;
 struct Replay;

@@ -1,9 +1,9 @@
-#include "base/config_file.h"
+#include "rules/config_file.h"
 
 #include <cstring>
 
-#include "base/file_util.h"
-#include "base/game_state.h"
+#include "rules/file_util.h"
+#include "rules/game_state.h"
 
 const char* const kConfigFileName = "config.dat";
 

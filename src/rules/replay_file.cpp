@@ -1,4 +1,4 @@
-#include "base/replay_file.h"
+#include "rules/replay_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/file_util.h"
+#include "rules/file_util.h"
 
 namespace {
 constexpr char kMagic[4] = {'Q', 'R', 'P', 'L'};

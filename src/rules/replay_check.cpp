@@ -1,19 +1,19 @@
-#include "game/replay_check.h"
+#include "rules/replay_check.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "base/config_file.h"
-#include "base/game_random.h"
-#include "base/game_state.h"
-#include "base/platform.h"
-#include "base/replay_file.h"
-#include "game/game_clock.h"
-#include "game/game_keys.h"
-#include "game/game_result.h"
-#include "game/game_round.h"
+#include "rules/config_file.h"
+#include "rules/game_random.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
+#include "rules/replay_file.h"
+#include "rules/game_clock.h"
+#include "rules/game_keys.h"
+#include "rules/game_result.h"
+#include "rules/game_round.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "game/board_model.h"
+#include "rules/board_model.h"
 
-#include "base/game_state.h"
-#include "base/platform.h"
+#include "rules/game_state.h"
+#include "rules/seams.h"
 
 namespace {
 constexpr int kScatterPlacements = 25;
