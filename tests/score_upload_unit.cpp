@@ -126,6 +126,28 @@ TEST_F(ScoreUpload, MisbehavingServersFailWithinTheTimeLimit) {
     EXPECT_EQ(waits, static_cast<int>(kResponseWaitLimitMs / 50));
 }
 
+// The bound in the game's own terms: on its clock, FAILED! comes 3 s after
+// the wait for a silent server began, and not much later.
+TEST_F(ScoreUpload, ASilentServerShowsFailedJustAfterThreeSecondsOfTheGamesClock) {
+    static std::vector<std::pair<std::string, uint32_t>> shown;
+    shown.clear();
+    seams.upload.drawText = [](const char* text, int, int) {
+        drawn.push_back(text);
+        shown.emplace_back(text, ScriptedPlatform::current->ticks);
+    };
+    LoopbackServer silent({{{}, 0, 0, 9000}});
+    EXPECT_EQ(submitScore("127.0.0.1", silent.port()), 1);
+    auto firstTick = [](const std::string& text) {
+        for (const auto& [drawnText, tick] : shown)
+            if (drawnText == text) return tick;
+        ADD_FAILURE() << text << " never shown";
+        return uint32_t(0);
+    };
+    uint32_t waited = firstTick("FAILED!") - firstTick("WAITING FOR RESPONSE.");
+    EXPECT_GE(waited, 3000u);
+    EXPECT_LE(waited, 3150u);
+}
+
 // After dataok the game's replay follows on a connection of its own; whether
 // the server takes it, lacks the endpoint or never answers, the player sees
 // the same screens, and the upload's own bytes stay as they were.
