@@ -185,6 +185,22 @@ FAULTS = [
      "made-up scores are accepted"),
     ("server-no-rate-limit", "server/rate_limiter.cpp", "if (bucket.tokens < 1.0) return false;", "",
      "one address can flood the table"),
+    ("base-save-not-synced", "src/rules/file_util.cpp", "    written = (fsync(fileno(file)) == 0) && written;\n", "",
+     "a power cut just after a save can leave config.dat or highscore.dat empty"),
+    ("base-save-synced-unflushed", "src/rules/file_util.cpp", "    written = (std::fflush(file) == 0) && written;\n", "",
+     "the bytes still buffered miss the flush to disk: a power cut can cut a save short"),
+    ("game-crossing-counted-again", "src/rules/board_model.cpp",
+     "    if (!nested) appendFirstCrossing(board, list, kind, true);",
+     "    size_t mainRun = list.size();\n    if (!nested) appendFirstCrossing(board, list, kind, true);\n"
+     "    if (list.size() > mainRun) list.push_back(list[1]);", "a column crossing a row scores a block of the row twice"),
+    ("scores-wait-ten-times", "src/scores/score_submit.h", "constexpr uint32_t kResponseWaitLimitMs = 3000;",
+     "constexpr uint32_t kResponseWaitLimitMs = 30000;", "a silent score server holds the player for 30 s"),
+    ("menu-options-press-carries", "src/menu/menu_screen.cpp",
+     "        gameState.menuPage = OptionsPage;\n        gameState.clickLatch = 1;", "        gameState.menuPage = OptionsPage;",
+     "the press that opens the options also changes the row beneath it"),
+    ("menu-name-runs-on", "src/menu/name_entry.cpp",
+     "    if (nameBuffer.size() >= kMaxNameLength) gameState.nameEntryActive = false;\n", "",
+     "typing a name never ends by itself"),
 ]
 
 
