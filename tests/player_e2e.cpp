@@ -213,12 +213,23 @@ TEST_F(Player, EverySaveIsOnTheDiskBeforeItReplacesTheOldFile) {
     const std::string log = std::filesystem::absolute("saves.log");
     ProgramRun game({{"SDL_AUDIODRIVER", "dummy"}, {"LD_PRELOAD", QUADRUNE_SAVE_ORDER}, {"QUADRUNE_SAVE_LOG", log}});
     ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+    window.moveMouse(620, 470);
+    Shot menu = stillShot({0, 0, 639, 479});
+    // The press is held until it has acted: the menu reads the button's state, and a slow pass
+    // could read a quick press and release together as no press at all.
     window.moveMouse(482, 112);
-    Shot hovered = stillShot({0, 0, 639, 479});
-    ASSERT_TRUE(window.click(482, 112, changedFrom(hovered, {0, 100, 600, 220}))) << "the options page";
-    ASSERT_TRUE(window.click(40, 415, [](const Shot&) { return readFileBytes("config.dat").size() == 80; }));
+    window.button(true);
+    Shot options = window.waitForShot(changedFrom(menu, {0, 150, 280, 220}), 20000);
+    window.button(false);
+    ASSERT_FALSE(options.sameIn(menu, {0, 150, 280, 220})) << "the options page";
+    // Keys are events of their own: Up shows the highlight, Up again takes it round to <DONE>.
+    for (const char* key : {"Up", "Up"}) {
+        Shot before = window.shot();
+        ASSERT_TRUE(window.press(key, changedFrom(before, {0, 95, 639, 440}), 20000)) << key;
+    }
+    EXPECT_TRUE(window.press("Return", [](const Shot&) { return readFileBytes("config.dat").size() == 80; }, 20000));
     ASSERT_TRUE(window.close());
-    EXPECT_EQ(game.waitForExit(10000), 0) << game.err();
+    EXPECT_EQ(game.waitForExit(20000), 0) << game.err();
     EXPECT_EQ(readFileBytes("highscore.dat").size(), 9608u);
     std::vector<unsigned char> noted = fileExists(log) ? readFileBytes(log) : std::vector<unsigned char>{};
     for (const char* name : {"config.dat", "highscore.dat"})
