@@ -26,7 +26,8 @@ web_deb=$("$top/tools/package_web.sh" "$web" "$work/out")
 echo "packages: $(basename "$deb") $(basename "$server_deb") $(basename "$web_deb") (from $web)"
 [ "$(dpkg-deb -f "$web_deb" Architecture)" = all ] || { echo "the web package is not Architecture: all"; exit 1; }
 dpkg-deb -f "$server_deb" Recommends | grep -qw quadrune-web || { echo "the server does not recommend quadrune-web"; exit 1; }
-dpkg-deb -c "$web_deb" | grep -q ' \./usr/share/quadrune-web/index\.html$' || { echo "no index.html where the server looks"; exit 1; }
+web_files=$(dpkg-deb -c "$web_deb")
+grep -q ' \./usr/share/quadrune-web/index\.html$' <<<"$web_files" || { echo "no index.html where the server looks"; exit 1; }
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2-compat-shim' || { echo "the classic SDL 1.2 could be installed"; exit 1; }
