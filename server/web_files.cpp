@@ -74,7 +74,7 @@ std::string entityTag(int fd, bool gzipped) {
     return tag;
 }
 
-HttpReply refused(int status, const char* line, ServerMetrics& metrics, const char* outcome) {
+HttpReply counted(int status, const char* line, ServerMetrics& metrics, const char* outcome) {
     metrics.web(outcome);
     return plainReply(status, line);
 }
@@ -101,7 +101,7 @@ HttpReply redirect(const std::string& location, ServerMetrics& metrics) {
 HttpReply fileReply(const std::string& realRoot, const std::string& name, const HttpRequest& request,
                     ServerMetrics& metrics) {
     std::shared_ptr<FileBody> plain = openInside(realRoot, name);
-    if (!plain) return refused(404, "no such file", metrics, "missing");
+    if (!plain) return counted(404, "no such file", metrics, "missing");
     std::shared_ptr<FileBody> gzipped = openInside(realRoot, name + ".gz");
     bool sendGzipped = gzipped && acceptsGzip(request.acceptEncoding);
     HttpReply reply;
@@ -131,7 +131,7 @@ bool WebFiles::playable() const {
 
 HttpReply WebFiles::answer(const HttpRequest& request, ServerMetrics& metrics) const {
     if (request.method != "GET" && request.method != "HEAD") {
-        HttpReply reply = refused(405, "only GET and HEAD", metrics, "refused");
+        HttpReply reply = counted(405, "only GET and HEAD", metrics, "refused");
         reply.headers.push_back({"Allow", "GET, HEAD"});
         return reply;
     }
@@ -139,7 +139,7 @@ HttpReply WebFiles::answer(const HttpRequest& request, ServerMetrics& metrics) c
     if (request.path == "/play") return redirect("/play/" + (request.query.empty() ? "" : "?" + request.query), metrics);
     std::string name = request.path.substr(std::string("/play/").size());
     if (name.empty()) name = kIndex;
-    if (!isPlainName(name)) return refused(400, "bad file name", metrics, "refused");
+    if (!isPlainName(name)) return counted(400, "bad file name", metrics, "refused");
     std::string realRoot = realPath(root_);
     if (realRoot.empty() || !openInside(realRoot, kIndex)) return noBuild(metrics);
     return fileReply(realRoot, name, request, metrics);

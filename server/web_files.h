@@ -17,7 +17,6 @@ public:
     HttpReply answer(const HttpRequest& request, ServerMetrics& metrics) const;
     // Whether there is a game to link to from the leaderboard.
     bool playable() const;
-    const std::string& root() const { return root_; }
 
 private:
     std::string root_;
