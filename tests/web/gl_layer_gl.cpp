@@ -166,6 +166,7 @@ const HitScene kHitScenes[] = {
     {"a quad under the pointer", GL_QUADS, {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}, 320, 240, 2, 64},
     {"a quad beside the pointer", GL_QUADS, {-1, -1, 0, -0.5f, -1, 0, -0.5f, 1, 0, -1, 1, 0}, 320, 240, 2, 64},
     {"a tilted quad, half behind the near plane", GL_QUADS, {-1, -1, -20, 1, -1, -20, 1, 1, 14, -1, 1, 14}, 320, 240, 4, 64},
+    {"a quad nearer than the near plane", GL_QUADS, {-0.1f, -0.1f, 3.8f, 0.1f, -0.1f, 3.8f, 0.1f, 0.1f, 3.8f, -0.1f, 0.1f, 3.8f}, 320, 240, 2, 64},
     {"a triangle's corner in the region", GL_TRIANGLES, {0, 0, 0, 3, 0, 0, 0, 3, 0}, 321, 241, 3, 64},
     {"a fan", GL_TRIANGLE_FAN, {0, 0, 1, 2, 0, 0, 2, 2, -1, 0, 2, -2}, 340, 220, 4, 64},
     {"a strip", GL_TRIANGLE_STRIP, {-2, -1, 0, -2, 1, 0, 0, -1, 2, 0, 1, 2, 2, -1, -3}, 360, 240, 6, 64},
@@ -259,7 +260,8 @@ TEST_F(GlLayer, SelectionWritesTheHitRecordsMesaWrites) {
     // The table reaches hits, misses and an overflow.
     EXPECT_GT(pickScene(kHitScenes[0], MesaApi{}).count, 0);
     EXPECT_EQ(pickScene(kHitScenes[1], MesaApi{}).count, 0);
-    EXPECT_EQ(pickScene(kHitScenes[11], MesaApi{}).count, -1);
+    EXPECT_EQ(pickScene(kHitScenes[12], MesaApi{}).count, -1);
+    EXPECT_EQ(pickScene(kHitScenes[3], MesaApi{}).count, 2);
 }
 
 Shot menuPicture(bool throughLayer, unsigned highlight) {
@@ -367,7 +369,8 @@ const LoadingCase kLoadingLines[] = {
     {"Loading..", "Display lists..done."},
     {"!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLM", "NOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"},
     // Off the left edge the raster position is invalid: the whole line is lost.
-    {"Loading..", "A line long enough that it starts left of the window and so shows nothing at all"},
+    {"Loading..", "A line long enough that its start, which the loading screen moves left by the length, falls left of the "
+                  "window, where the raster position is invalid and so the line shows nothing"},
     {"Bytes past 127 are skipped: \xe4\xf6\xfc|", "ok"},
 };
 
