@@ -211,6 +211,8 @@ FAULTS = [
      "*texel++ = static_cast<uint8_t>(sum / 4);", "in the browser distant pictures darken"),
     ("web-gl-lookat-replaces", "src/web/gl_view_matrices.cpp", "glMultMatrixf(m);", "glLoadMatrixf(m);",
      "in the browser the view ignores the matrix before it (the emulation's own fault)"),
+    ("web-gl-perspective-replaces", "src/web/gl_view_matrices.cpp", "glMultMatrixd(m);", "glLoadMatrixd(m);",
+     "in the browser the menu picks EXIT wherever the pointer is"),
     ("web-gl-pick-stretched", "src/web/gl_view_matrices.cpp", "static_cast<GLfloat>(viewport[3] / height), 1.0f",
      "static_cast<GLfloat>(viewport[2] / height), 1.0f", "in the browser picking is off towards the top and bottom"),
     ("web-gl-popattrib-keeps", "src/web/gl_attrib_stack.cpp",

@@ -44,6 +44,7 @@
 #define glutBitmapCharacter quadruneBitmapCharacter
 #define gluBuild2DMipmaps quadruneBuild2DMipmaps
 #define gluLookAt quadruneLookAt
+#define gluPerspective quadrunePerspective
 #define glPushAttrib quadrunePushAttrib
 #define glPopAttrib quadrunePopAttrib
 #endif

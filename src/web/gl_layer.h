@@ -57,5 +57,6 @@ GLint quadruneBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width,
                              GLenum type, const void* data);
 void quadruneLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX, GLdouble centerY,
                     GLdouble centerZ, GLdouble upX, GLdouble upY, GLdouble upZ);
+void quadrunePerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
 void quadrunePushAttrib(GLbitfield mask);
 void quadrunePopAttrib();

@@ -39,5 +39,6 @@
 #undef glutBitmapCharacter
 #undef gluBuild2DMipmaps
 #undef gluLookAt
+#undef gluPerspective
 #undef glPushAttrib
 #undef glPopAttrib

@@ -1,5 +1,6 @@
 // The GLU matrices the browser's emulation lacks (gluPickMatrix) or gets
-// wrong (its gluLookAt replaces the matrix instead of multiplying it).
+// wrong (its gluLookAt and gluPerspective replace the matrix instead of
+// multiplying it, which loses the pick matrix under the perspective).
 #include <cmath>
 
 #include "web/gl_layer.h"
@@ -36,6 +37,17 @@ void quadruneLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble center
                      side[2], up[2], -forward[2], 0, 0,       0,     0,           1};
     glMultMatrixf(m);
     glTranslated(-eyeX, -eyeY, -eyeZ);
+}
+
+void quadrunePerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+    const double pi = 3.14159265358979323846;
+    double radians = fovy / 2 * pi / 180;
+    double depth = zFar - zNear, sine = std::sin(radians);
+    if (depth == 0 || sine == 0 || aspect == 0) return;
+    double cotangent = std::cos(radians) / sine;
+    GLdouble m[16] = {cotangent / aspect, 0, 0, 0, 0, cotangent, 0, 0,
+                      0, 0, -(zFar + zNear) / depth, -1, 0, 0, -2 * zNear * zFar / depth, 0};
+    glMultMatrixd(m);
 }
 
 void quadrunePickMatrix(GLdouble x, GLdouble y, GLdouble width, GLdouble height, GLint viewport[4]) {

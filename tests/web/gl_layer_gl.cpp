@@ -559,6 +559,26 @@ TEST_F(GlLayer, LookAtMultipliesGlusMatrix) {
     }
 }
 
+TEST_F(GlLayer, PerspectiveMultipliesGlusMatrix) {
+    struct Lens {
+        double fovy, aspect, zNear, zFar;
+    };
+    for (Lens lens : {Lens{45, 640.0 / 480.0, 0.1, 100}, Lens{45, 4.0 / 3.0, 0.1, 1000}, Lens{90, 0.5, 1, 2}, Lens{0, 1, 1, 2}}) {
+        std::vector<float> glu(16), layer(16);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glTranslatef(0.25f, -3, 0);  // as a pick matrix would stand there
+        gluPerspective(lens.fovy, lens.aspect, lens.zNear, lens.zFar);
+        glGetFloatv(GL_PROJECTION_MATRIX, glu.data());
+        glLoadIdentity();
+        glTranslatef(0.25f, -3, 0);
+        quadrunePerspective(lens.fovy, lens.aspect, lens.zNear, lens.zFar);
+        glGetFloatv(GL_PROJECTION_MATRIX, layer.data());
+        for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(glu[i], layer[i]) << "fovy " << lens.fovy;
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+
 TEST_F(GlLayer, PickMatrixIsGlus) {
     GLint viewport[4] = {0, 0, 640, 480};
     for (double x : {0.0, 13.0, 320.5, 639.0})
