@@ -5,12 +5,34 @@
 #include <SDL/SDL.h>
 #include <emscripten.h>
 
+#include "web/gl_freeglut_font.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
 constexpr int kWidth = 640, kHeight = 480;
+const char* const kLine = "QUADRUNE 0123456789";
+
+// The set bits of the line's glyphs: the white pixels it must light.
+int glyphBits(const char* text) {
+    int bits = 0;
+    for (const char* c = text; *c; ++c) {
+        const GLubyte* face = fgFontHelvetica12.Characters[static_cast<unsigned char>(*c)];
+        int bytes = (face[0] + 7) / 8 * fgFontHelvetica12.Height;
+        for (int i = 1; i <= bytes; ++i) bits += __builtin_popcount(face[i]);
+    }
+    return bits;
+}
+
+int whitePixels() {
+    std::vector<uint8_t> pixels(kWidth * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    int white = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) white += pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 255;
+    return white;
+}
 
 GLuint checkerTexture() {
     std::vector<uint8_t> texels(64 * 64 * 4);
@@ -97,10 +119,12 @@ int main() {
     glDisable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
     glRasterPos2f(-2.2f, -1.6f);
-    for (const char* c = "QUADRUNE 0123456789"; *c; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+    for (const char* c = kLine; *c; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+    std::string text = std::to_string(whitePixels()) + " of " + std::to_string(glyphBits(kLine));
 
     std::string picks = std::to_string(pickAt(170, 240)) + " " + std::to_string(pickAt(470, 240)) + " " +
                         std::to_string(pickAt(320, 40)) + " " + std::to_string(pickAt(320, 240));
     EM_ASM({ document.getElementById('picks').textContent = UTF8ToString($0); }, picks.c_str());
+    EM_ASM({ document.getElementById('text').textContent = UTF8ToString($0); }, text.c_str());
     return 0;
 }
