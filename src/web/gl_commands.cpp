@@ -126,3 +126,11 @@ void quadruneHint(GLenum target, GLenum mode) {
 #endif
     glHint(target, mode);
 }
+
+void quadruneShadeModel(GLenum mode) {
+#ifdef __EMSCRIPTEN__
+    // The emulation's shaders always shade smoothly, and it warns at the call.
+    if (mode == GL_SMOOTH) return;
+#endif
+    glShadeModel(mode);
+}

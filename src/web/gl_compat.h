@@ -31,6 +31,7 @@
 #define glBindTexture quadruneBindTexture
 #define glTexEnvi quadruneTexEnvi
 #define glHint quadruneHint
+#define glShadeModel quadruneShadeModel
 #define glSelectBuffer quadruneSelectBuffer
 #define glRenderMode quadruneRenderMode
 #define glInitNames quadruneInitNames

@@ -35,6 +35,7 @@ void quadruneBlendFunc(GLenum source, GLenum destination);
 void quadruneBindTexture(GLenum target, GLuint texture);
 void quadruneTexEnvi(GLenum target, GLenum name, GLint value);
 void quadruneHint(GLenum target, GLenum mode);
+void quadruneShadeModel(GLenum mode);
 
 // Selection mode.
 void quadruneSelectBuffer(GLsizei size, GLuint* buffer);

@@ -26,6 +26,7 @@
 #undef glBindTexture
 #undef glTexEnvi
 #undef glHint
+#undef glShadeModel
 #undef glSelectBuffer
 #undef glRenderMode
 #undef glInitNames
