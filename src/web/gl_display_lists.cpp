@@ -1,5 +1,6 @@
 #include "web/gl_display_lists.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -12,7 +13,7 @@ constexpr int kMaxNesting = 64;
 
 struct ListStore {
     std::map<GLuint, std::vector<GlCommand>> lists;
-    GLuint nextFree = 1;
+    GLuint highest = 0;  // the largest name ever given a list
     GLuint compiling = 0;
     GLenum compileMode = GL_COMPILE;
     std::vector<GlCommand> pending;
@@ -45,10 +46,12 @@ void callDisplayList(GLuint list) {
 GLuint quadruneGenLists(GLsizei range) {
     ListStore& s = store();
     if (range <= 0) return 0;
-    GLuint base = s.nextFree;
-    s.nextFree += static_cast<GLuint>(range);
+    // Past every name used so far, as Mesa hands them out, so a name the
+    // game chose itself with glNewList is never handed out again.
+    GLuint base = s.highest + 1;
+    s.highest += static_cast<GLuint>(range);
     // The names are taken: an empty list plays as nothing, as GL's does.
-    for (GLuint name = base; name < s.nextFree; ++name) s.lists[name];
+    for (GLuint name = base; name <= s.highest; ++name) s.lists[name];
     return base;
 }
 
@@ -57,6 +60,7 @@ void quadruneNewList(GLuint list, GLenum mode) {
     if (list == 0 || s.compiling != 0) return;
     if (mode != GL_COMPILE && mode != GL_COMPILE_AND_EXECUTE) return;
     s.compiling = list;
+    s.highest = std::max(s.highest, list);
     s.compileMode = mode;
     s.pending.clear();
 }

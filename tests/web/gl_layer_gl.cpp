@@ -440,6 +440,30 @@ void drawNested(bool throughLayer) {
     callList(base + 1);
 }
 
+// Names a list was given with glNewList alone are not handed out again,
+// and deleted names are.
+TEST_F(GlLayer, ListNamesAreHandedOutAsGlDoes) {
+    auto run = [](bool layer) {
+        auto gen = layer ? quadruneGenLists : glGenLists;
+        auto newList = layer ? quadruneNewList : glNewList;
+        auto endList = layer ? quadruneEndList : glEndList;
+        auto isList = layer ? quadruneIsList : glIsList;
+        auto remove = layer ? quadruneDeleteLists : glDeleteLists;
+        std::vector<GLuint> names;
+        GLuint base = gen(3);
+        newList(base + 4, GL_COMPILE);
+        endList();
+        GLuint next = gen(2);
+        names = {next - base, isList(base + 4), isList(base + 5)};
+        remove(base, 3);
+        names.push_back(gen(3) - base);
+        names.push_back(isList(base + 1));
+        remove(base, 8);
+        return names;
+    };
+    EXPECT_EQ(run(false), run(true));
+}
+
 TEST_F(GlLayer, DisplayListsDrawWhatMesasDraw) {
     for (float turn : {0.0f, 30.0f, 145.0f}) {
         drawScene(false, turn);
