@@ -28,8 +28,9 @@ void makeButtonEvent(const PadChange& change, SDL_Event* event) {
     event->jbutton.state = change.down ? SDL_PRESSED : SDL_RELEASED;
 }
 
-// The controllers' presses come from their state; an SDL that also sends
-// their events would press every button twice.
+// The controllers' presses come from their state, read each pass: an SDL
+// that also sends their events, as sdl12-compat does only while SDL 2's
+// game-controller part runs, would otherwise press every button twice.
 bool isPadEvent(const SDL_Event& event) {
     return event.type >= SDL_JOYAXISMOTION && event.type <= SDL_JOYBUTTONUP;
 }
@@ -90,8 +91,6 @@ void openControllers() {
     openPads.clear();
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
         if (SDL_Joystick* pad = SDL_JoystickOpen(i)) openPads.push_back(pad);
-    // Read as state each pass; events would only come twice, or not at all.
-    SDL_JoystickEventState(SDL_IGNORE);
 }
 
 // SDL 1.2 lists controllers only as its joystick part starts; starting it
