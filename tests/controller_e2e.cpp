@@ -107,10 +107,10 @@ void keep(const Shot& shot, const char* name) {
 }  // namespace
 
 // Menu, a game with the d-pad, the stick, South, Start and East, and the
-// highscore prompt twice, declined and then sent; the pad, idle for seconds
-// at a time, stays open throughout. With SDL 2's game-controller part
-// running, sdl12-compat also sends the controller's events: no press may
-// then count twice.
+// highscore prompt, declined; the pad, idle for seconds at a time, stays
+// open throughout, and the replay holds each press once. With SDL
+// 2's game-controller part running, sdl12-compat also sends the
+// controller's events: no press may then count twice.
 void Controller::playsTheWholeGame(bool eventsToo) {
     if (eventsToo) pad.send("gamecontroller");
     pad.send("attach");
@@ -163,16 +163,33 @@ void Controller::playsTheWholeGame(bool eventsToo) {
     const std::string firstGame = replayFiles()[0];
     EXPECT_EQ(pressesIn(firstGame), pressed) << "each press once, in the order made";
 
-    if (eventsToo) return game.stop(SIGTERM);
+    ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", firstGame}, {});
+    EXPECT_EQ(verify.waitForExit(10000), 0) << verify.err();
+    EXPECT_EQ(verify.out().substr(0, 17), "TIMEATTACK PAD9: ") << verify.out();
+    auto saved = readFileBytes("highscore.dat");
+    ASSERT_EQ(saved.size(), 9608u);
+    EXPECT_EQ(std::string(saved.begin() + 1200, saved.begin() + 1204), "PAD9") << "TIMEATTACK's first row";
+    EXPECT_EQ(pad.status().listings, 1) << "an open pad is never listed again";
+    EXPECT_EQ(pad.status().quits, 0);
+    game.stop(SIGTERM);
+}
 
-    // Again, straight out: South on the prompt sends. Without a score server
-    // on the game's port the connection is refused; with one, its answer
-    // waits for a button.
-    std::vector<int> unused;
-    ASSERT_NO_FATAL_FAILURE(playFromTheMenu(unused));
+TEST_F(Controller, PlaysTheMenusAGameAndTheHighscorePrompt) { playsTheWholeGame(false); }
+
+TEST_F(Controller, CountsEachPressOnceWhenSdlAlsoSendsTheControllersEvents) { playsTheWholeGame(true); }
+
+// South on the prompt sends. Without a score server on the game's port the
+// connection is refused; with one, its answer waits for a button. The
+// game's replay, watched, ends as the game did, with East.
+TEST_F(Controller, SendsTheResultWithSouth) {
+    pad.send("attach");
+    ProgramRun game(pad.env({{"SDL_AUDIODRIVER", "dummy"}}));
+    ASSERT_NO_FATAL_FAILURE(start(game));
+    std::vector<int> pressed;
+    ASSERT_NO_FATAL_FAILURE(playFromTheMenu(pressed));
     stillShot(kBoard);
     ASSERT_TRUE(pad.press(kPadEast));
-    ASSERT_TRUE(titled(window.waitForShot(titled))) << "the second game's highscores";
+    ASSERT_TRUE(titled(window.waitForShot(titled))) << "the highscores";
     ASSERT_TRUE(pad.press(kPadSouth));
     auto answered = [](const Shot& s) { return s.brightness({100, 232, 200, 256}) > 20 && s.brightness({0, 0, 639, 190}) < 5; };
     ASSERT_TRUE(waitFor([&] { return game.out().find("SDLNet_TCP_Open") != std::string::npos || answered(window.shot()); },
@@ -180,19 +197,19 @@ void Controller::playsTheWholeGame(bool eventsToo) {
     if (answered(window.shot())) {
         ASSERT_TRUE(pad.press(kPadEast)) << "a button leaves the upload's answer";
     }
-
-    auto saved = readFileBytes("highscore.dat");
-    ASSERT_EQ(saved.size(), 9608u);
-    EXPECT_EQ(std::string(saved.begin() + 1200, saved.begin() + 1204), "PAD9") << "TIMEATTACK's first row";
-    ASSERT_TRUE(waitFor([] { return replayFiles().size() == 2; }, 5000));
-    for (const std::string& file : replayFiles()) {
-        ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", file}, {});
-        EXPECT_EQ(verify.waitForExit(10000), 0) << file << ": " << verify.err();
-        EXPECT_EQ(verify.out().substr(0, 17), "TIMEATTACK PAD9: ") << verify.out();
-    }
-    EXPECT_EQ(pad.status().listings, 1) << "an open pad is never listed again";
-    EXPECT_EQ(pad.status().quits, 0);
+    ASSERT_TRUE(waitFor([] { return replayFiles().size() == 1; }, 5000));
+    ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", replayFiles()[0]}, {});
+    EXPECT_EQ(verify.waitForExit(10000), 0) << verify.err();
     game.stop(SIGTERM);
+
+    // Watched, the game plays as it was played, to East leaving it.
+    ProgramRun watch({QUADRUNE_BINARY, "--replay", replayFiles()[0]}, {{"SDL_AUDIODRIVER", "dummy"}});
+    GameWindow viewer;
+    ASSERT_TRUE(viewer.find(watch.pid(), 20000)) << watch.err();
+    ASSERT_TRUE(watch.waitForOutput("..done.\n", 20000));
+    viewer.key("Right", true);  // four times as fast while held
+    EXPECT_EQ(watch.waitForExit(30000), 0) << "the replay's East ends the game: " << watch.err();
+    viewer.key("Right", false);
 }
 
 // A pad plugged in while the game runs is found within a look or two; once
@@ -218,6 +235,3 @@ TEST_F(Controller, IsFoundWhenPluggedInLaterAndNotListedAgainWhileIdle) {
     game.stop(SIGTERM);
 }
 
-TEST_F(Controller, PlaysTheMenusAGameAndTheHighscorePrompt) { playsTheWholeGame(false); }
-
-TEST_F(Controller, CountsEachPressOnceWhenSdlAlsoSendsTheControllersEvents) { playsTheWholeGame(true); }
