@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rules/game_random.h"
+#include "rules/pad_feed.h"
 #include "rules/stick_steps.h"
 #include "rules/game_state.h"
 #include "board_setup.h"
@@ -146,4 +147,65 @@ TEST(LeftStick, PushesBecomeOnePressEach) {
         }
         EXPECT_EQ(changes, c.changes) << c.what;
     }
+}
+
+// A controller read as state: each change of a reading is one press or
+// release, whatever stays the same is nothing, and buttons and the stick
+// mix freely.
+TEST(PadReadings, EachChangeIsOnePressOrRelease) {
+    auto bits = [](std::initializer_list<int> buttons) {
+        uint32_t mask = 0;
+        for (int b : buttons) mask |= uint32_t(1) << b;
+        return mask;
+    };
+    struct Case {
+        const char* what;
+        std::vector<PadReading> readings;
+        std::string changes;
+    } cases[] = {
+        {"a press held over three readings", {{bits({0}), 0, 0}, {bits({0}), 0, 0}, {bits({0}), 0, 0}, {}}, "+0 -0"},
+        {"two at once, let go one by one", {{bits({1, 6}), 0, 0}, {bits({6}), 0, 0}, {}}, "+1 +6 -1 -6"},
+        {"the last of 32 buttons", {{bits({31}), 0, 0}, {}}, "+31 -31"},
+        {"the stick and a button", {{bits({0}), 0, 30000}, {bits({0}), 0, 30000}, {}}, "+0 +12 -0 -12"},
+        {"the stick across, and sideways", {{0, -20000, 0}, {0, 20000, -20000}, {}}, "+13 -13 +14 +11 -14 -11"},
+        {"a stick resting near the threshold", {{0, 17000, 0}, {0, 15000, 0}, {0, 17000, 0}}, "+14"},
+    };
+    for (const Case& c : cases) {
+        PadFeed feed;
+        std::string changes;
+        for (const PadReading& reading : c.readings) {
+            PadChange out[PadFeed::kMostChanges];
+            int count = feed.follow(reading, out);
+            for (int i = 0; i < count; ++i)
+                changes += (changes.empty() ? "" : " ") + std::string(out[i].down ? "+" : "-") + std::to_string(out[i].button);
+        }
+        EXPECT_EQ(changes, c.changes) << c.what;
+    }
+}
+
+// Through the seam table: one look at the controller each drain of the
+// event queue, its changes after the queued events; a controller that goes
+// lets go of everything it held.
+TEST(PadReadings, OneLookEachDrainAndAControllerThatGoesLetsGo) {
+    ScriptedPlatform script;
+    auto drain = [] {
+        std::string seen;
+        for (InputEvent event; readEvent(event);)
+            seen += (seen.empty() ? "" : " ") + (event.kind == InputEvent::ButtonDown ? "+" + std::to_string(event.symbol)
+                                                 : event.kind == InputEvent::ButtonUp ? "-" + std::to_string(event.symbol)
+                                                                                       : std::string("key"));
+        return seen;
+    };
+    EXPECT_EQ(drain(), "") << "no controller";
+    script.padOpen = true;
+    script.pad.buttons = 1u << 6;
+    script.push(SDL_KEYDOWN, SDLK_a);
+    EXPECT_EQ(drain(), "key +6");
+    EXPECT_EQ(drain(), "") << "held, no new press";
+    script.pad.stickY = -32768;
+    EXPECT_EQ(drain(), "+11");
+    EXPECT_EQ(script.padReadings, 4);
+    script.padOpen = false;
+    EXPECT_EQ(drain(), "-6 -11");
+    EXPECT_EQ(drain(), "");
 }

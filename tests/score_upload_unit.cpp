@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rules/game_state.h"
+#include "rules/pad_buttons.h"
 #include "loopback_server.h"
 #include "scores/replay_send.h"
 #include "scores/response_scanner.h"
@@ -43,14 +44,19 @@ protected:
     void answerScreen() {
         const std::string& last = drawn.empty() ? "" : drawn.back();
         waits += last == "WAITING FOR RESPONSE.";
-        if (last == "SEND DATA AGAIN? (Y/N)" || last == "PRESS ANY KEY") {
-            script.push(SDL_KEYDOWN, resultKeys.empty() ? SDLK_n : resultKeys.front());
-            if (!resultKeys.empty()) resultKeys.pop_front();
+        if (last != "SEND DATA AGAIN? (Y/N)" && last != "PRESS ANY KEY") return;
+        if (!resultButtons.empty()) {
+            script.pushButton(true, resultButtons.front());
+            resultButtons.pop_front();
+            return;
         }
+        script.push(SDL_KEYDOWN, resultKeys.empty() ? SDLK_n : resultKeys.front());
+        if (!resultKeys.empty()) resultKeys.pop_front();
     }
     int count(const std::string& text) const { return static_cast<int>(std::count(drawn.begin(), drawn.end(), text)); }
     ScriptedPlatform script;
     std::deque<int> resultKeys;
+    std::deque<int> resultButtons;  // a controller's, answered before any key
     int waits = 0;
 };
 
@@ -106,6 +112,22 @@ TEST_F(ScoreUpload, AFailureOffersARetryWithTheSameBytesOnANewConnection) {
     EXPECT_EQ(count("FAILED!"), 1);
     EXPECT_EQ(count("DATA SENT!"), 1);
     EXPECT_EQ(count("SENDING"), 2) << "the second attempt starts from the top";
+}
+
+// A controller alone answers the result: South sends again after FAILED!,
+// another button gives up, and any button leaves DATA SENT!.
+TEST_F(ScoreUpload, AControllerAnswersTheResult) {
+    LoopbackServer failing({{{kOk + "nope"}, 0, 0, 0}, {{kOk + "nope"}, 0, 0, 0}});
+    resultButtons = {kPadSouth, kPadEast};
+    EXPECT_EQ(submitScore("127.0.0.1", failing.port()), 1);
+    EXPECT_EQ(failing.requests().size(), 2u) << "South tries again, East gives up";
+    EXPECT_TRUE(resultButtons.empty());
+    LoopbackServer taking({{{kOk + "dataok"}, 0, 0, 3000}});
+    resultButtons = {kPadNorth};
+    resultKeys = {SDLK_y, SDLK_y};  // were the button missed, these would keep the screen up
+    EXPECT_EQ(submitScore("127.0.0.1", taking.port()), 1);
+    EXPECT_EQ(count("DATA SENT!"), 1);
+    EXPECT_EQ(resultKeys.size(), 2u) << "the button left the result";
 }
 
 TEST_F(ScoreUpload, MisbehavingServersFailWithinTheTimeLimit) {

@@ -55,17 +55,32 @@ uint32_t playedTicks() {
     return playback.lastTick;
 }
 
+// A recorded event made again as SDL made it, for the screens to read.
+void remake(const InputEvent& event, SDL_Event* raw) {
+    std::memset(raw, 0, sizeof *raw);
+    switch (event.kind) {
+        case InputEvent::Quit:
+            raw->type = SDL_QUIT;
+            break;
+        case InputEvent::ButtonDown:
+        case InputEvent::ButtonUp:
+            raw->type = event.kind == InputEvent::ButtonDown ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+            raw->jbutton.button = static_cast<Uint8>(event.symbol);
+            break;
+        case InputEvent::FocusLost:
+            raw->type = SDL_ACTIVEEVENT;
+            raw->active.state = SDL_APPINPUTFOCUS;
+            break;
+        default:
+            raw->type = event.kind == InputEvent::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+            raw->key.keysym.sym = static_cast<SDLKey>(event.symbol);
+    }
+}
+
 int playedEvents(SDL_Event* raw) {
     readViewerEvents();
     if (playback.eventAt >= playback.eventEnd) return 0;
-    const InputEvent& event = playback.replay.frames.events[playback.eventAt++];
-    std::memset(raw, 0, sizeof *raw);
-    if (event.kind == InputEvent::Quit) {
-        raw->type = SDL_QUIT;
-    } else {
-        raw->type = event.kind == InputEvent::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
-        raw->key.keysym.sym = static_cast<SDLKey>(event.symbol);
-    }
+    remake(playback.replay.frames.events[playback.eventAt++], raw);
     return 1;
 }
 

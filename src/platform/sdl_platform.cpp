@@ -5,11 +5,12 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "rules/config_file.h"
 #include "rules/game_random.h"
 #include "rules/game_state.h"
-#include "rules/stick_steps.h"
+#include "rules/pad_feed.h"
 
 static_assert(SDLK_LAST == kKeyTableSize && SDLK_ESCAPE == kEscapeKey, "the key table follows SDL 1.2");
 
@@ -17,14 +18,8 @@ namespace {
 volatile std::sig_atomic_t endRequested = 0;
 constexpr uint32_t kControllerLookMs = 3000;
 
-// The stick's pushes come out as d-pad presses; one reading may make two.
-struct PadState {
-    StickSteps stick;
-    PadChange pending[2];
-    int pendingCount = 0, pendingAt = 0;
-    uint32_t lastHeard = 0;  // by SDL's own clock, which no game reads
-};
-PadState pad;
+PadFeed padFeed;
+std::vector<SDL_Joystick*> openPads;  // as SDL 1.2 listed them when its joystick part started
 
 void makeButtonEvent(const PadChange& change, SDL_Event* event) {
     *event = SDL_Event{};
@@ -33,22 +28,20 @@ void makeButtonEvent(const PadChange& change, SDL_Event* event) {
     event->jbutton.state = change.down ? SDL_PRESSED : SDL_RELEASED;
 }
 
-// Axis readings become button events or nothing; everything else passes.
-bool padEventFrom(SDL_Event* event) {
-    if (event->type >= SDL_JOYAXISMOTION && event->type <= SDL_JOYBUTTONUP) pad.lastHeard = SDL_GetTicks();
-    if (event->type != SDL_JOYAXISMOTION) return true;
-    pad.pendingCount = pad.stick.follow(event->jaxis.axis, event->jaxis.value, pad.pending);
-    pad.pendingAt = 0;
-    if (pad.pendingCount == 0) return false;
-    makeButtonEvent(pad.pending[pad.pendingAt++], event);
-    return true;
+// The controllers' presses come from their state, read each pass: an SDL
+// that also sends their events, as sdl12-compat does only while SDL 2's
+// game-controller part runs, would otherwise press every button twice.
+bool isPadEvent(const SDL_Event& event) {
+    return event.type >= SDL_JOYAXISMOTION && event.type <= SDL_JOYBUTTONUP;
 }
 
 bool realEvent(SDL_Event* event) {
-    if (pad.pendingAt < pad.pendingCount) return makeButtonEvent(pad.pending[pad.pendingAt++], event), true;
     while (SDL_PollEvent(event))
-        if (padEventFrom(event)) return true;
-    return false;
+        if (!isPadEvent(*event)) return true;
+    PadChange change;
+    if (!padFeed.next(change)) return false;
+    makeButtonEvent(change, event);
+    return true;
 }
 
 // Asked to end: each drain of the queue finds one more request to leave, a
@@ -72,22 +65,45 @@ int ownRandom() { return generator.next(); }
 void ownSeedRandom(unsigned seed) { generator.seed(seed); }
 uint32_t wallClockSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
 
+// The strongest lean of any controller's stick on one axis.
+int leanOf(int axis) {
+    int lean = 0;
+    for (SDL_Joystick* pad : openPads) {
+        int value = SDL_JoystickGetAxis(pad, axis);
+        if (value * value > lean * lean) lean = value;
+    }
+    return lean;
+}
+
+bool sdlReadController(PadReading* now) {
+    if (openPads.empty()) return false;
+    SDL_JoystickUpdate();
+    *now = PadReading{};
+    for (SDL_Joystick* pad : openPads)
+        for (int b = 0; b < SDL_JoystickNumButtons(pad) && b < 32; ++b)
+            if (SDL_JoystickGetButton(pad, b)) now->buttons |= uint32_t(1) << b;
+    now->stickX = leanOf(kStickAxisX);
+    now->stickY = leanOf(kStickAxisY);
+    return true;
+}
+
 void openControllers() {
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) SDL_JoystickOpen(i);
-    SDL_JoystickEventState(SDL_ENABLE);
-    pad.stick.reset();
-    pad.pendingCount = pad.pendingAt = 0;
+    openPads.clear();
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_Joystick* pad = SDL_JoystickOpen(i)) openPads.push_back(pad);
 }
 
 // SDL 1.2 lists controllers only as its joystick part starts; starting it
-// again finds one plugged in since. That waits while a controller is in use.
+// again finds one plugged in since, and would close an open one, so it is
+// done only while none is open.
 void sdlWatchControllers() {
-    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return;
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK) || !openPads.empty()) return;
     static uint32_t lastLook = SDL_GetTicks();
     uint32_t now = SDL_GetTicks();
-    if (now - lastLook < kControllerLookMs || now - pad.lastHeard < kControllerLookMs) return;
+    if (now - lastLook < kControllerLookMs) return;
     lastLook = now;
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    openPads.clear();
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) openControllers();
 }
 
@@ -121,8 +137,8 @@ void startControllers() {
 void requestEnd(int) { endRequested = 1; }
 
 PlatformHooks defaultPlatformHooks() {
-    return {sdlPollEvent,   sdlGetMouseState, sdlGetTicks,      sdlDelay,           sdlSwapBuffers,
-            ownRandom,      ownSeedRandom,    wallClockSeconds, sdlWatchControllers, sdlSetFullScreen};
+    return {sdlPollEvent, sdlGetMouseState, sdlGetTicks,         sdlDelay,          sdlSwapBuffers,   ownRandom,
+            ownSeedRandom, wallClockSeconds, sdlWatchControllers, sdlReadController, sdlSetFullScreen};
 }
 
 InputEvent inputEventOf(const SDL_Event& raw) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 // A controller's buttons as the game reads them: sdl12-compat presents a
 // mapped game controller as a joystick with SDL 2's button layout, so South
@@ -18,3 +19,10 @@ enum PadButton : int {
 };
 // The left stick's axes in the same layout; y grows downwards.
 constexpr int kStickAxisX = 0, kStickAxisY = 1;
+
+// One look at the controllers as they are: bit n of buttons is PadButton n,
+// and the left stick's lean in SDL's units (-32768 to 32767).
+struct PadReading {
+    uint32_t buttons = 0;
+    int stickX = 0, stickY = 0;
+};

@@ -3,6 +3,7 @@
 
 union SDL_Event;
 
+struct PadReading;
 struct FSOUND_SAMPLE;
 struct FSOUND_STREAM;
 
@@ -16,9 +17,13 @@ struct PlatformHooks {
     int (*random)();
     void (*seedRandom)(unsigned seed);
     uint32_t (*secondsNow)();  // the wall clock, which seeds each game
-    // Looks for controllers plugged in since the last look; called every
+    // Looks for a controller plugged in while none is open; called every
     // pass of the main loop, it spaces its own looks out.
     void (*watchControllers)();
+    // The open controllers' buttons and left stick as they are now; false
+    // while none is open. The game makes its presses from the changes, as
+    // not every SDL sends a controller's events.
+    bool (*readController)(PadReading* now);
     // Switches between the window and full screen; true when it took.
     bool (*setFullScreen)(bool on);
 };

@@ -14,8 +14,6 @@ public:
     // from one side to the other lets go of one direction and presses the
     // other); returns how many went into `out`.
     int follow(int axis, int value, PadChange out[2]);
-    // Forgets the stick's position, as when the controllers are found anew.
-    void reset() { direction_[0] = direction_[1] = 0; }
 
 private:
     int direction_[2] = {0, 0};  // per axis: -1, 0 or +1

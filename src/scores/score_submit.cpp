@@ -8,6 +8,7 @@
 
 #include "rules/config_file.h"
 #include "rules/game_state.h"
+#include "rules/pad_buttons.h"
 #include "rules/seams.h"
 #include "rules/game_result.h"
 #include "render/text_render.h"
@@ -113,6 +114,10 @@ int showResult(bool sent) {
             } else if (event.kind == InputEvent::Quit) {
                 setKeyDown(kEscapeKey, 1);
                 gameState.quitRequested = 1;
+            } else if (event.kind == InputEvent::ButtonDown) {
+                // As on the prompt before: South says yes, any other button no.
+                key = event.symbol == kPadSouth ? kYKey : 0;
+                done = true;
             }
         }
     }

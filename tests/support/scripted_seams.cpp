@@ -7,10 +7,22 @@ namespace {
 ScriptedPlatform& script() { return *ScriptedPlatform::current; }
 
 int scriptedPoll(SDL_Event* event) {
-    if (script().events.empty()) return 0;
+    PadChange change;
+    if (script().events.empty()) {
+        if (!script().padFeed.next(change)) return 0;
+        *event = SDL_Event{};
+        event->type = change.down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+        event->jbutton.button = static_cast<uint8_t>(change.button);
+        return 1;
+    }
     *event = script().events.front();
     script().events.pop_front();
     return 1;
+}
+bool scriptedReadController(PadReading* now) {
+    ++script().padReadings;
+    if (script().padOpen) *now = script().pad;
+    return script().padOpen;
 }
 uint8_t scriptedMouse(int* x, int* y) {
     if (x) *x = script().mouseX;
@@ -48,9 +60,9 @@ void note(const char* call) { RecordingSound::current->calls.push_back(call); }
 
 ScriptedPlatform::ScriptedPlatform() {
     current = this;
-    seams.platform = {scriptedPoll,    scriptedMouse,          scriptedTicks,     scriptedDelay,
-                      scriptedSwap,    scriptedRandom,         scriptedSeed,      scriptedSeconds,
-                      scriptedControllerLook, scriptedFullScreen};
+    seams.platform = {scriptedPoll,    scriptedMouse,          scriptedTicks,          scriptedDelay,
+                      scriptedSwap,    scriptedRandom,         scriptedSeed,           scriptedSeconds,
+                      scriptedControllerLook, scriptedReadController, scriptedFullScreen};
 }
 
 ScriptedPlatform::~ScriptedPlatform() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rules/game_random.h"
+#include "rules/pad_feed.h"
 #include "rules/seams.h"
 #include "sound/sound_system.h"
 
@@ -47,6 +48,12 @@ struct ScriptedPlatform {
     std::unique_ptr<GameRandom> ownGenerator;
     uint32_t seconds = 1765115000;  // the wall clock: a game's seed
     int controllerLooks = 0;
+    // A controller read as state: its presses follow the queued events, as
+    // the real platform's do.
+    bool padOpen = false;
+    PadReading pad;
+    int padReadings = 0;
+    PadFeed padFeed;
     std::vector<bool> fullScreenAsked;
     bool fullScreenTakes = true;
 
