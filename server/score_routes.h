@@ -30,6 +30,8 @@ struct RouteSettings {
     int leaderRows = 10;
     bool requireReplay = false;      // list only rows whose replay was played again
     uint32_t replayMaxAgeSeconds = 7 * 24 * 3600;
+    int dailyRows = 100;
+    bool webServed = false;          // the browser game is served at /play/: boards link to it
 };
 
 // What each path answers. Runs wherever the server puts it: everything that
@@ -48,6 +50,7 @@ private:
     HttpReply page();
     HttpReply scores(const HttpRequest& request);
     HttpReply replayFile(const std::string& path);
+    HttpReply dailyBoard(const HttpRequest& request);
 
     ScoreStore& store_;
     RouteSettings settings_;
