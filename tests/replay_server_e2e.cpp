@@ -359,7 +359,7 @@ TEST(ReplayServerOperators, HelpVersionAndAWrongOptionAndWhoMayReadTheMetrics) {
 }
 
 // A SQLite file from before replays, with no version table, is brought up to
-// date in place: its rows stay, unverified, and take replays from then on.
+// date in place: its rows stay, unverified, and take replays and days' boards from then on.
 TEST(ReplayServerSchema, AnOlderSqliteFileIsMigratedWithItsRows) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open("scores.sqlite3", &db), SQLITE_OK);
@@ -381,9 +381,11 @@ TEST(ReplayServerSchema, AnOlderSqliteFileIsMigratedWithItsRows) {
     EXPECT_NE(jsonOf(server.port).find("\"name\":\"OLDTIMER\",\"score\":270,\"blocks\":12,\"time_ms\":65000,"
                                        "\"score_per_second\":4.154,\"verified\":false,\"replay\":null}"),
               std::string::npos) << jsonOf(server.port);
-    EXPECT_EQ(exchange(server.port, {replayPost(fileOf(playBotGame(recentGame("NEWCOMER"))), 2)}).body, "replayok");
-    EXPECT_EQ(sqliteRows("schema_version", "WHERE version = 2"), 1);
+    const uint32_t today = dailySeed(now());
+    EXPECT_EQ(exchange(server.port, {replayPost(fileOf(dailyGame("NEWCOMER", today, 400)), 2)}).body, "replayok");
+    EXPECT_EQ(sqliteRows("schema_version", "WHERE version = 3"), 1);
     EXPECT_EQ(sqliteRows("scores", ""), 2);
+    EXPECT_EQ(namesOf(boardOf(server.port, today)), std::vector<std::string>{"NEWCOMER"}) << "and keeps days' boards";
 }
 
 // Days as the boards' addresses name them: only dates that exist, in UTC.
