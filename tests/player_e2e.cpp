@@ -472,3 +472,18 @@ TEST_F(Player, DailyGamesOfOneDayOpenOnTheSameBoardAndLeaveThePlayersModeAlone) 
     EXPECT_FALSE(boards[0].sameIn(boards[2], kBoard)) << "the next day deals anew";
     if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS")) writePngFile(std::string(keep) + "/daily-board.png", boards[0]);
 }
+
+// --daily plays a new game: with a replay to watch or check it is a wrong command line.
+TEST(PlayerCommandLine, DailyIsRefusedBesideAReplayAndTheHelpTellsOfIt) {
+    for (std::vector<std::string> argv : {std::vector<std::string>{QUADRUNE_BINARY, "--daily", "--replay", "x.qrp"},
+                                          {QUADRUNE_BINARY, "x.qrp", "--daily"},
+                                          {QUADRUNE_BINARY, "--verify-replay", "x.qrp", "--daily"}}) {
+        ProgramRun wrong(argv, {{"DISPLAY", ""}});
+        EXPECT_EQ(wrong.waitForExit(10000), 2) << argv[1];
+        EXPECT_EQ(wrong.err(), "quadrune: --daily plays a new game; it does not go with a replay\n"
+                               "Try 'quadrune --help' for more information.\n");
+    }
+    ProgramRun help({QUADRUNE_BINARY, "--help"}, {});
+    EXPECT_EQ(help.waitForExit(10000), 0);
+    EXPECT_NE(help.out().find("      --daily               play today's deal at once"), std::string::npos) << help.out();
+}
