@@ -470,7 +470,8 @@ TEST_F(Player, DailyGamesOfOneDayOpenOnTheSameBoardAndLeaveThePlayersModeAlone) 
     }
     EXPECT_TRUE(boards[0].sameIn(boards[1], kBoard)) << "one day, one deal";
     EXPECT_FALSE(boards[0].sameIn(boards[2], kBoard)) << "the next day deals anew";
-    if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS")) writePngFile(std::string(keep) + "/daily-board.png", boards[0]);
+    if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS"))
+        for (size_t i = 0; i < boards.size(); ++i) writePngFile(std::string(keep) + "/daily-board-" + std::to_string(i) + ".png", boards[i]);
 }
 
 // --daily plays a new game: with a replay to watch or check it is a wrong command line.
