@@ -4,11 +4,9 @@
 
 #include <cstdio>
 
-namespace {
-
 // The highscore screen's look: white spaced capitals on a dark violet glow,
 // each mode framed in the colour of one of the blocks.
-const char* const kStyle =
+const char* const kLeaderboardStyle =
     "*{box-sizing:border-box}"
     "body{margin:0;padding:1em .5em;min-height:100vh;color:#fff;"
     "background:radial-gradient(ellipse at 50% 40%,#3a2378 0%,#1b0f44 45%,#07051a 100%) fixed;"
@@ -31,6 +29,8 @@ const char* const kStyle =
     "a.w{color:#6f9dff;text-decoration:none;margin-left:.5em;font-size:.75em;letter-spacing:.1em}"
     "a.w:hover,p.play a:hover{text-decoration:underline}"
     "p.play a{color:#ffd84a;text-decoration:none;font-size:1.1em}";
+
+namespace {
 
 std::string fixed(double value, int decimals) {
     char text[48];
@@ -105,8 +105,9 @@ std::string renderLeaderboardPage(const std::vector<ModeBoard>& boards, bool pla
         "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
         "<title>QUADRUNE HIGHSCORES</title><style>";
-    html += kStyle;
-    html += "</style></head><body><h1>HIGHSCORES</h1>";
+    html += kLeaderboardStyle;
+    html += "a.d{color:#ffd84a;text-decoration:none}a.d:hover{text-decoration:underline}";
+    html += "</style></head><body><h1>HIGHSCORES</h1><p><a class=\"d\" href=\"/daily\">TODAY'S BOARD</a></p>";
     if (playable) html += "<p class=\"play\"><a href=\"/play/\">PLAY IN YOUR BROWSER</a></p>";
     for (const ModeBoard& board : boards) html += renderBoard(board, playable);
     return html + "</body></html>\n";

@@ -9,6 +9,9 @@ struct ModeBoard {
     std::vector<LeaderRow> rows;
 };
 
+// The highscore screen's look, which the daily boards share.
+extern const char* const kLeaderboardStyle;
+
 const char* modeTitle(int mode);
 std::string escapeHtml(const std::string& text);
 // One self-contained page: no scripts, fonts or pictures from anywhere else.

@@ -16,6 +16,10 @@ const std::vector<const char*> kSteps = {
     "ALTER TABLE scores ADD COLUMN verified boolean NOT NULL DEFAULT false;"
     "CREATE TABLE replays (score_id bigint PRIMARY KEY REFERENCES scores (id), file bytea NOT NULL,"
     " received timestamptz NOT NULL DEFAULT now())",
+    // Each name's best game of a day's deal, so that a board reads only its own rows.
+    "CREATE TABLE daily_best (day integer NOT NULL, name text NOT NULL, time_ms bigint NOT NULL,"
+    " score_id bigint NOT NULL REFERENCES scores (id), PRIMARY KEY (day, name));"
+    "CREATE INDEX daily_best_rank ON daily_best (day, time_ms DESC, score_id)",
 };
 
 // Any number that no other user of the database locks on.

@@ -15,8 +15,11 @@ public:
     StoreResult addVerified(const Upload& upload, const std::string& replay) override;
     std::optional<std::vector<LeaderRow>> top(int mode, int count, bool verifiedOnly) override;
     StoredReplay replay(int64_t id) override;
+    std::optional<std::vector<LeaderRow>> daily(int64_t day, int count) override;
 
 private:
     StoreResult insert(const char* sql, const Upload& upload, const std::string* replay);
+    // Rows of a query with two numbers, $1 and the count $2.
+    std::optional<std::vector<LeaderRow>> rows(const char* sql, int64_t first, int count);
     PgConnectionPool pool_;
 };

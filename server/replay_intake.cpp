@@ -4,6 +4,7 @@
 
 #include "rules/replay_file.h"
 #include "rules/replay_check.h"
+#include "rules/daily_deal.h"
 
 namespace {
 ReplayJudgement refuse(int status, std::string kind, std::string reason) {
@@ -55,6 +56,7 @@ ReplayJudgement judgeReplay(const std::string& query, const std::string& body, c
     if (row.status != 200) return refuse(422, "row", row.reason);
     ReplayJudgement judgement;
     judgement.upload = row.upload;
+    judgement.upload.dailyDay = dailyDayOf(replay.mode, replay.seed);
     judgement.verifySeconds = seconds;
     return judgement;
 }

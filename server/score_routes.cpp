@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <optional>
 
+#include "daily_board.h"
 #include "leaderboard_page.h"
 #include "replay_intake.h"
 
@@ -12,6 +14,8 @@ namespace {
 const char* const kUnreadable = "scores cannot be read now, try again";
 const char* const kReplayPrefix = "/replays/";
 const char* const kReplaySuffix = ".qrp";
+const char* const kDailyPrefix = "/daily/";
+const char* const kPageSecurity = "default-src 'none'; style-src 'unsafe-inline'";
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
@@ -34,6 +38,10 @@ std::string queryValue(const std::string& query, const std::string& key) {
         at = end + 1;
     }
     return "";
+}
+
+bool isDailyPath(const std::string& path) {
+    return path == "/daily" || path == "/daily.json" || startsWith(path, kDailyPrefix);
 }
 
 const char* uploadReason(int status) {
@@ -69,7 +77,8 @@ ScoreRoutes::Work ScoreRoutes::workFor(const HttpRequest& request) {
     if (request.method == "POST" && request.path == "/replay.php") return Work::Verification;
     if (request.method == "POST") return Work::Database;
     if (request.method != "GET" || request.path == "/metrics") return Work::Now;
-    if (request.path == "/" || request.path == "/scores.json" || replayIdOf(request.path) > 0) return Work::Database;
+    if (request.path == "/" || request.path == "/scores.json" || replayIdOf(request.path) > 0 || isDailyPath(request.path))
+        return Work::Database;
     return Work::Now;
 }
 
@@ -87,6 +96,7 @@ HttpReply ScoreRoutes::answer(const HttpRequest& request) {
         return reply;
     }
     if (replayIdOf(request.path) > 0) return replayFile(request.path);
+    if (isDailyPath(request.path)) return dailyBoard(request);
     return plainReply(404, "unknown path");
 }
 
@@ -132,7 +142,7 @@ HttpReply ScoreRoutes::page() {
     HttpReply reply;
     reply.type = "text/html; charset=utf-8";
     reply.body = renderLeaderboardPage(all, web_.playable());
-    reply.headers.push_back({"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"});
+    reply.headers.push_back({"Content-Security-Policy", kPageSecurity});
     return reply;
 }
 
@@ -156,5 +166,31 @@ HttpReply ScoreRoutes::replayFile(const std::string& path) {
     reply.type = "application/x-quadrune-replay";
     reply.body = std::move(*file);
     reply.headers.push_back({"Content-Disposition", "attachment; filename=\"quadrune-" + std::to_string(id) + ".qrp\""});
+    return reply;
+}
+
+// /daily and /daily.json are today's board by the server's clock (UTC);
+// /daily/YYYY-MM-DD and /daily.json?date=YYYY-MM-DD another day's.
+HttpReply ScoreRoutes::dailyBoard(const HttpRequest& request) {
+    const bool json = request.path == "/daily.json";
+    DailyBoard board;
+    board.today = int64_t(std::time(nullptr)) / 86400;
+    board.webServed = web_.playable();
+    const std::string date = json ? queryValue(request.query, "date") : request.path.substr(std::min<std::size_t>(
+                                                                            request.path.size(), std::string(kDailyPrefix).size()));
+    board.day = date.empty() ? board.today : parseDay(date);
+    if (board.day < 0) return plainReply(400, "a day is given as YYYY-MM-DD");
+    auto rows = store_.daily(board.day, settings_.dailyRows);
+    if (!rows) return metrics_.databaseError(), plainReply(503, kUnreadable);
+    board.rows = std::move(*rows);
+    HttpReply reply;
+    if (json) {
+        reply.type = "application/json";
+        reply.body = renderDailyJson(board);
+        return reply;
+    }
+    reply.type = "text/html; charset=utf-8";
+    reply.body = renderDailyPage(board);
+    reply.headers.push_back({"Content-Security-Policy", kPageSecurity});
     return reply;
 }

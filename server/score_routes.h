@@ -46,6 +46,7 @@ struct RouteSettings {
     bool requireReplay = false;      // list only rows whose replay was played again
     uint32_t replayMaxAgeSeconds = 7 * 24 * 3600;
     std::string webRoot = "/usr/share/quadrune-web";  // the browser build, where its package installs it
+    int dailyRows = 100;
 };
 
 // What each path answers. Runs wherever the server puts it: everything that
@@ -64,6 +65,7 @@ private:
     HttpReply page();
     HttpReply scores(const HttpRequest& request);
     HttpReply replayFile(const std::string& path);
+    HttpReply dailyBoard(const HttpRequest& request);
 
     ScoreStore& store_;
     RouteSettings settings_;

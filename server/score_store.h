@@ -34,4 +34,7 @@ public:
     // None when the database cannot be read now.
     virtual std::optional<std::vector<LeaderRow>> top(int mode, int count, bool verifiedOnly) = 0;
     virtual StoredReplay replay(int64_t id) = 0;
+    // A day's board: each name's best verified game of that day's deal, ranked
+    // as TIMEATTACK ranks. None when the database cannot be read now.
+    virtual std::optional<std::vector<LeaderRow>> daily(int64_t day, int count) = 0;
 };

@@ -23,6 +23,10 @@ const std::vector<const char*> kSteps = {
     "ALTER TABLE scores ADD COLUMN verified INTEGER NOT NULL DEFAULT 0;"
     "CREATE TABLE replays (score_id INTEGER PRIMARY KEY REFERENCES scores (id), file BLOB NOT NULL,"
     " received TEXT NOT NULL DEFAULT (datetime('now')))",
+    // Each name's best game of a day's deal, so that a board reads only its own rows.
+    "CREATE TABLE daily_best (day INTEGER NOT NULL, name TEXT NOT NULL, time_ms INTEGER NOT NULL,"
+    " score_id INTEGER NOT NULL REFERENCES scores (id), PRIMARY KEY (day, name));"
+    "CREATE INDEX daily_best_rank ON daily_best (day, time_ms DESC, score_id)",
 };
 
 const char* const kInsert =
@@ -32,6 +36,17 @@ const char* const kMarkVerified = "UPDATE scores SET verified = 1 WHERE mode = ?
 const char* const kKeepReplay =
     "INSERT INTO replays (score_id, file) SELECT id, ? FROM scores WHERE mode = ? AND image = ?"
     " ON CONFLICT (score_id) DO NOTHING";
+
+// A name's game replaces its best of the day when it lasted longer, or as long and came first.
+const char* const kKeepDailyBest =
+    "INSERT INTO daily_best (day, name, time_ms, score_id) SELECT ?, name, time_ms, id FROM scores"
+    " WHERE mode = ? AND image = ?"
+    " ON CONFLICT (day, name) DO UPDATE SET time_ms = excluded.time_ms, score_id = excluded.score_id"
+    " WHERE excluded.time_ms > daily_best.time_ms"
+    " OR (excluded.time_ms = daily_best.time_ms AND excluded.score_id < daily_best.score_id)";
+const char* const kDailyBoard =
+    "SELECT s.name, s.blocks, s.score, s.time_ms, s.id, s.verified FROM daily_best b JOIN scores s ON s.id = b.score_id"
+    " WHERE b.day = ? ORDER BY b.time_ms DESC, b.score_id LIMIT ?";
 
 const char* orderFor(int mode) {
     const ModeFacts* facts = modeFacts(mode);
@@ -94,6 +109,23 @@ struct Statement {
 void bindRow(sqlite3_stmt* stmt, int first, const Upload& row) {
     sqlite3_bind_int(stmt, first, row.mode);
     sqlite3_bind_blob(stmt, first + 1, row.image.data(), int(row.image.size()), SQLITE_STATIC);
+}
+
+std::optional<std::vector<LeaderRow>> readRows(sqlite3_stmt* stmt) {
+    std::vector<LeaderRow> rows;
+    int step;
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+        LeaderRow row;
+        row.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        row.blocks = sqlite3_column_int(stmt, 1);
+        row.score = uint32_t(sqlite3_column_int64(stmt, 2));
+        row.timeMs = uint32_t(sqlite3_column_int64(stmt, 3));
+        row.id = sqlite3_column_int64(stmt, 4);
+        row.verified = sqlite3_column_int(stmt, 5) != 0;
+        rows.push_back(row);
+    }
+    if (step != SQLITE_DONE) return std::nullopt;
+    return rows;
 }
 
 }  // namespace
@@ -191,32 +223,37 @@ bool SqliteScoreStore::insert(Pending& pending) {
         bindRow(keep.stmt, 2, row);
         if (sqlite3_step(mark.stmt) != SQLITE_DONE || sqlite3_step(keep.stmt) != SQLITE_DONE) return false;
         added = sqlite3_changes(writer_) != 0;
+        if (row.dailyDay >= 0 && !keepDailyBest(row)) return false;
     }
     pending.result = added ? StoreResult::Stored : StoreResult::AlreadyStored;
     return true;
+}
+
+bool SqliteScoreStore::keepDailyBest(const Upload& row) {
+    Statement best(writer_, kKeepDailyBest);
+    if (!best.stmt) return false;
+    sqlite3_bind_int64(best.stmt, 1, row.dailyDay);
+    bindRow(best.stmt, 2, row);
+    return sqlite3_step(best.stmt) == SQLITE_DONE;
 }
 
 std::optional<std::vector<LeaderRow>> SqliteScoreStore::top(int mode, int count, bool verifiedOnly) {
     std::lock_guard<std::mutex> lock(readMutex_);
     Statement query(reader_, std::string("SELECT name, blocks, score, time_ms, id, verified FROM scores WHERE mode = ?") +
                                  (verifiedOnly ? " AND verified = 1" : "") + " ORDER BY " + orderFor(mode) + ", id LIMIT ?");
-    std::vector<LeaderRow> rows;
     if (!query.stmt) return std::nullopt;
     sqlite3_bind_int(query.stmt, 1, mode);
     sqlite3_bind_int(query.stmt, 2, count);
-    int step;
-    while ((step = sqlite3_step(query.stmt)) == SQLITE_ROW) {
-        LeaderRow row;
-        row.name = reinterpret_cast<const char*>(sqlite3_column_text(query.stmt, 0));
-        row.blocks = sqlite3_column_int(query.stmt, 1);
-        row.score = uint32_t(sqlite3_column_int64(query.stmt, 2));
-        row.timeMs = uint32_t(sqlite3_column_int64(query.stmt, 3));
-        row.id = sqlite3_column_int64(query.stmt, 4);
-        row.verified = sqlite3_column_int(query.stmt, 5) != 0;
-        rows.push_back(row);
-    }
-    if (step != SQLITE_DONE) return std::nullopt;
-    return rows;
+    return readRows(query.stmt);
+}
+
+std::optional<std::vector<LeaderRow>> SqliteScoreStore::daily(int64_t day, int count) {
+    std::lock_guard<std::mutex> lock(readMutex_);
+    Statement query(reader_, kDailyBoard);
+    if (!query.stmt) return std::nullopt;
+    sqlite3_bind_int64(query.stmt, 1, day);
+    sqlite3_bind_int(query.stmt, 2, count);
+    return readRows(query.stmt);
 }
 
 StoredReplay SqliteScoreStore::replay(int64_t id) {

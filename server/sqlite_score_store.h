@@ -20,6 +20,7 @@ public:
     StoreResult addVerified(const Upload& upload, const std::string& replay) override;
     std::optional<std::vector<LeaderRow>> top(int mode, int count, bool verifiedOnly) override;
     StoredReplay replay(int64_t id) override;
+    std::optional<std::vector<LeaderRow>> daily(int64_t day, int count) override;
 
 private:
     struct Pending {
@@ -33,6 +34,7 @@ private:
     void writeLoop();
     void commit(std::vector<Pending*>& batch);
     bool insertBatch(std::vector<Pending*>& batch);
+    bool keepDailyBest(const Upload& row);
 
     sqlite3* writer_ = nullptr;
     sqlite3* reader_ = nullptr;

@@ -17,6 +17,9 @@ struct Upload {
     int32_t blocks = 0;
     uint32_t score = 0;
     uint32_t timeMs = 0;
+    // The day (since 1970-01-01, UTC) whose deal a verified replay played, or
+    // -1: a plain upload proves no deal and so never enters a day's board.
+    int64_t dailyDay = -1;
 };
 
 struct UploadVerdict {

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "game_driver.h"
+#include "rules/game_modes.h"
+#include "rules/replay_file.h"
 #include "loopback_server.h"
 #include "score_server_run.h"
 #include "test_support.h"
@@ -37,9 +39,15 @@ protected:
     }
     // A picture whose area has stayed the same over ten frames.
     Shot stillShot(Area area, int timeoutMs = 20000) {
-        Shot last = window.shot();
+        Shot last;
+        waitStill(area, last, timeoutMs);
+        return last;
+    }
+    // False when the area still changed at the deadline; `last` is the last picture.
+    bool waitStill(Area area, Shot& last, int timeoutMs) {
+        last = window.shot();
         auto taken = std::chrono::steady_clock::now();
-        waitFor([&] {
+        return waitFor([&] {
             if (std::chrono::steady_clock::now() - taken < std::chrono::milliseconds(500)) return false;
             Shot next = window.shot();
             bool still = next.sameIn(last, area);
@@ -47,7 +55,6 @@ protected:
             taken = std::chrono::steady_clock::now();
             return still;
         }, timeoutMs);
-        return last;
     }
     GameWindow window;
 };
@@ -465,4 +472,80 @@ TEST_F(Player, ASpeedHackedGamesReplayIsRefusedWhereANormalOneIsTaken) {
         EXPECT_EQ(answer.status, run.status) << run.what << ": " << answer.body;
         EXPECT_NE(answer.body.find(run.answer), std::string::npos) << run.what << ": " << answer.body;
     }
+}
+
+// Today's deal: games begun with --daily at either end of one UTC day open
+// on the same board and their replays carry the day's 00:00 as seed; the
+// next day's deal is another board. The daily game is a TIMEATTACK game
+// whatever the options chose, and the menu's next game is of their mode again.
+TEST_F(Player, DailyGamesOfOneDayOpenOnTheSameBoardAndLeaveThePlayersModeAlone) {
+    constexpr uint32_t kDay = 20526 * 86400u;  // 2026-03-14, 00:00 UTC
+    struct Run {
+        const char* what;
+        uint32_t clock;
+        uint32_t seed;
+    } runs[] = {{"just after midnight", kDay + 30, kDay},
+                {"late that day", kDay + 86400 - 900, kDay},
+                {"the next day", kDay + 86400 + 30, kDay + 86400}};
+    std::vector<unsigned char> config(80, 0);
+    std::memcpy(config.data(), "DAILY1", 6);
+    config[12] = 50, config[24] = 1, config[72] = 'Y';  // FREE PLAY
+    writeFileBytes("config.dat", config);
+    auto titled = [](const Shot& s) { return s.brightness({230, 22, 520, 45}) > s.brightness({230, 78, 520, 95}) + 30; };
+    std::vector<Shot> boards;
+    for (const Run& run : runs) {
+        std::filesystem::remove_all("replays");
+        ProgramRun game({QUADRUNE_BINARY, "--daily"}, {{"SDL_AUDIODRIVER", "dummy"}, {"LD_PRELOAD", QUADRUNE_FIXED_CLOCK},
+                                                       {"QUADRUNE_CLOCK", std::to_string(run.clock)}});
+        ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+        // Once the opening blocks are down, however slow a loaded machine plays them.
+        boards.emplace_back();
+        ASSERT_TRUE(waitStill(kBoard, boards.back(), 60000)) << run.what << ": the opening blocks never settled";
+        ASSERT_TRUE(window.press("Escape", titled)) << run.what << ": the highscores";
+        Shot scores = window.shot();
+        ASSERT_TRUE(window.press("n", changedFrom(scores, {0, 0, 639, 479}))) << run.what << ": back to the menu";
+        bool first = &run == &runs[0];
+        if (first) {  // and a game of the player's own mode from there
+            Shot menu = stillShot({0, 0, 639, 479});
+            ASSERT_TRUE(window.click(129, 102, changedFrom(menu, {0, 300, 200, 470})));
+            stillShot(kBoard, 3000);
+            ASSERT_TRUE(window.press("Escape", titled)) << "the highscores of the next game";
+        }
+        game.stop(SIGTERM);
+        std::map<int32_t, Replay> byMode;
+        for (const auto& entry : std::filesystem::directory_iterator("replays")) {
+            Replay replay;
+            std::string why;
+            ASSERT_TRUE(loadReplayFile(entry.path().c_str(), replay, why)) << entry.path() << ": " << why;
+            byMode[replay.mode] = replay;
+        }
+        ASSERT_EQ(byMode.size(), first ? 2u : 1u) << run.what;
+        ASSERT_EQ(byMode.count(TimeAttack), 1u) << run.what;
+        EXPECT_EQ(byMode[TimeAttack].seed, run.seed) << run.what;
+        if (first) {
+            EXPECT_GE(byMode[FreePlay].seed, run.clock) << "seeded with its start, as before";
+            EXPECT_LT(byMode[FreePlay].seed, run.clock + 600);
+            EXPECT_EQ(readFileBytes("highscore.dat")[1200], 'D') << "TIMEATTACK's first row";
+        }
+        EXPECT_EQ(readFileBytes("config.dat"), config) << run.what;
+    }
+    EXPECT_TRUE(boards[0].sameIn(boards[1], kBoard)) << "one day, one deal";
+    EXPECT_FALSE(boards[0].sameIn(boards[2], kBoard)) << "the next day deals anew";
+    if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS"))
+        for (size_t i = 0; i < boards.size(); ++i) writePngFile(std::string(keep) + "/daily-board-" + std::to_string(i) + ".png", boards[i]);
+}
+
+// --daily plays a new game: with a replay to watch or check it is a wrong command line.
+TEST(PlayerCommandLine, DailyIsRefusedBesideAReplayAndTheHelpTellsOfIt) {
+    for (std::vector<std::string> argv : {std::vector<std::string>{QUADRUNE_BINARY, "--daily", "--replay", "x.qrp"},
+                                          {QUADRUNE_BINARY, "x.qrp", "--daily"},
+                                          {QUADRUNE_BINARY, "--verify-replay", "x.qrp", "--daily"}}) {
+        ProgramRun wrong(argv, {{"DISPLAY", ""}});
+        EXPECT_EQ(wrong.waitForExit(10000), 2) << argv[1];
+        EXPECT_EQ(wrong.err(), "quadrune: --daily plays a new game; it does not go with a replay\n"
+                               "Try 'quadrune --help' for more information.\n");
+    }
+    ProgramRun help({QUADRUNE_BINARY, "--help"}, {});
+    EXPECT_EQ(help.waitForExit(10000), 0);
+    EXPECT_NE(help.out().find("      --daily               play today's deal at once"), std::string::npos) << help.out();
 }

@@ -12,6 +12,8 @@
 
 #include "rules/game_state.h"
 #include "rules/replay_file.h"
+#include "rules/daily_deal.h"
+#include "daily_board.h"
 #include "bot_game.h"
 #include "client_address.h"
 #include "loopback_server.h"
@@ -136,6 +138,120 @@ TEST_P(ReplayServer, RefusesEveryForgeryAndKeepsTheGenuineGameOnceAndVerified) {
     EXPECT_EQ(db.count("scores", "WHERE verified " + std::string(db.postgres ? "" : "= 1")), 2);
 }
 
+namespace {
+// A game of a day's deal, `frames` long: longer games rank higher in TIMEATTACK.
+Replay dailyGame(const char* name, uint32_t seed, int frames) {
+    BotGameSettings game;
+    game.mode = 2, game.frames = frames, game.name = name, game.seed = seed;
+    return playBotGame(game);
+}
+
+struct BoardRow {
+    std::string name;
+    uint32_t timeMs;
+    std::string replay;
+};
+
+// The board of a day as /daily.json?date= lists it, in its order.
+std::vector<BoardRow> boardOf(int port, uint32_t seed) {
+    const std::string json = exchange(port, {"GET /daily.json?date=" + dayText(seed / kSecondsADay) + " HTTP/1.1\r\n\r\n"}).body;
+    std::vector<BoardRow> rows;
+    auto field = [&](std::size_t from, const std::string& key) {
+        std::size_t at = json.find("\"" + key + "\":", from) + key.size() + 3;
+        return json.substr(at, json.find_first_of(",}", at) - at);
+    };
+    for (std::size_t at = json.find("{\"place\":"); at != std::string::npos; at = json.find("{\"place\":", at + 1)) {
+        std::string name = field(at, "name"), replay = field(at, "replay");
+        rows.push_back({name.substr(1, name.size() - 2), uint32_t(std::stoul(field(at, "time_ms"))),
+                        replay.substr(1, replay.size() - 2)});
+    }
+    return rows;
+}
+
+std::vector<std::string> namesOf(const std::vector<BoardRow>& rows) {
+    std::vector<std::string> names;
+    for (const BoardRow& row : rows) names.push_back(row.name);
+    return names;
+}
+}  // namespace
+
+// Today's deal: a verified TIMEATTACK game seeded with a day's 00:00 UTC is
+// on that day's board, one row a name, its best, ranked by time. Plain rows,
+// other games and forgeries never are, and a day's board stays.
+TEST_P(ReplayServer, DailyBoardsRankEachNamesBestVerifiedGameOfItsDay) {
+    const uint32_t today = dailySeed(now()), yesterday = today - kSecondsADay;
+    const Replay aliceToday = dailyGame("ALICE", today, 300), bobToday = dailyGame("BOB", today, 500),
+                 aliceYesterday = dailyGame("ALICE", yesterday, 600), bobYesterday = dailyGame("BOB", yesterday, 200),
+                 aliceBetter = dailyGame("ALICE", today, 700), bobWorse = dailyGame("BOB", today, 400);
+    ASSERT_LT(aliceToday.row.time, bobWorse.row.time);
+    ASSERT_LT(bobWorse.row.time, bobToday.row.time);
+    ASSERT_LT(bobToday.row.time, aliceBetter.row.time);
+    ASSERT_LT(bobYesterday.row.time, aliceYesterday.row.time);
+    {
+        Server server(db.uri);
+        ASSERT_GT(server.port, 0);
+        for (const Replay* game : {&aliceToday, &bobToday, &aliceYesterday, &bobYesterday})
+            ASSERT_EQ(exchange(server.port, {replayPost(fileOf(*game), 2)}).body, "replayok");
+        // Neither a plain row, however long, nor a verified game of another seed is a daily entry.
+        ASSERT_EQ(exchange(server.port, {post(gameRow("PLAIN", 3600000), 2)}).body, "dataok");
+        Replay plainDaily = dailyGame("UNPROVEN", today, 800);
+        const std::string row(reinterpret_cast<const char*>(&plainDaily.row), sizeof plainDaily.row);
+        ASSERT_EQ(exchange(server.port, {post(row, 2)}).body, "dataok");
+        ASSERT_EQ(exchange(server.port, {replayPost(fileOf(playBotGame(recentGame("NOTDAILY"))), 2)}).body, "replayok");
+        EXPECT_EQ(namesOf(boardOf(server.port, today)), (std::vector<std::string>{"BOB", "ALICE"}));
+        EXPECT_EQ(namesOf(boardOf(server.port, yesterday)), (std::vector<std::string>{"ALICE", "BOB"}));
+
+        // A name's better game replaces its row; a worse one leaves it.
+        for (const Replay* game : {&aliceBetter, &bobWorse})
+            ASSERT_EQ(exchange(server.port, {replayPost(fileOf(*game), 2)}).body, "replayok");
+        std::vector<BoardRow> board = boardOf(server.port, today);
+        ASSERT_EQ(namesOf(board), (std::vector<std::string>{"ALICE", "BOB"}));
+        EXPECT_EQ(board[0].timeMs, aliceBetter.row.time);
+        EXPECT_EQ(board[1].timeMs, bobToday.row.time);
+        EXPECT_EQ(exchange(server.port, {"GET " + board[0].replay + " HTTP/1.1\r\n\r\n"}).body, fileOf(aliceBetter))
+            << "the row's replay is the game that put it there";
+
+        // Forged daily games are refused with their reason and change no board.
+        const uint32_t dayAfterTomorrow = today + 2 * kSecondsADay, eightDaysAgo = today - 8 * kSecondsADay;
+        Replay inflated = aliceBetter;
+        inflated.row.time += 60000;
+        const Forgery forgeries[] = {
+            {"a longer time in its row", [&] { return fileOf(inflated); }, 2, 422, "played again it ends"},
+            {"the deal of the day after tomorrow", [&] { return fileOf(dailyGame("EARLY", dayAfterTomorrow, 900)); }, 2, 422,
+             "later than the server's clock"},
+            {"the deal of eight days ago", [&] { return fileOf(dailyGame("LATE", eightDaysAgo, 900)); }, 2, 422,
+             "longer ago"},
+        };
+        for (const Forgery& forgery : forgeries) {
+            Answer answer = exchange(server.port, {replayPost(forgery.file(), forgery.mode)});
+            EXPECT_EQ(answer.status, forgery.status) << forgery.what << ": " << answer.body;
+            EXPECT_NE(answer.body.find(forgery.reason), std::string::npos) << forgery.what << ": " << answer.body;
+        }
+        EXPECT_EQ(namesOf(boardOf(server.port, today)), (std::vector<std::string>{"ALICE", "BOB"}));
+        EXPECT_TRUE(boardOf(server.port, dayAfterTomorrow).empty());
+        EXPECT_TRUE(boardOf(server.port, eightDaysAgo).empty());
+        EXPECT_EQ(db.count("daily_best"), 4);
+
+        // /daily is today's board; a day that does not exist is refused.
+        const std::string page = exchange(server.port, {"GET /daily HTTP/1.1\r\n\r\n"}).body;
+        EXPECT_NE(page.find("<h1>TODAY'S BOARD</h1>"), std::string::npos) << page;
+        EXPECT_LT(page.find("ALICE"), page.find("BOB")) << page;
+        EXPECT_EQ(page.find("PLAIN"), std::string::npos);
+        EXPECT_EQ(page.find("UNPROVEN"), std::string::npos);
+        EXPECT_EQ(page.find("NOTDAILY"), std::string::npos);
+        EXPECT_EQ(exchange(server.port, {"GET /daily/2026-02-29 HTTP/1.1\r\n\r\n"}).status, 400);
+        EXPECT_EQ(exchange(server.port, {"GET /daily.json?date=tomorrow HTTP/1.1\r\n\r\n"}).status, 400);
+    }
+    // Yesterday's board is kept, through a restart too.
+    Server again(db.uri);
+    ASSERT_GT(again.port, 0);
+    std::vector<BoardRow> kept = boardOf(again.port, yesterday);
+    ASSERT_EQ(namesOf(kept), (std::vector<std::string>{"ALICE", "BOB"}));
+    EXPECT_EQ(kept[0].timeMs, aliceYesterday.row.time);
+    const std::string page = exchange(again.port, {"GET /daily/" + dayText(yesterday / kSecondsADay) + " HTTP/1.1\r\n\r\n"}).body;
+    EXPECT_NE(page.find("<h1>BOARD OF " + dayText(yesterday / kSecondsADay) + "</h1>"), std::string::npos) << page;
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ReplayServer, ::testing::Values("Sqlite", "Postgres"),
                          [](const auto& info) { return info.param; });
 
@@ -243,7 +359,7 @@ TEST(ReplayServerOperators, HelpVersionAndAWrongOptionAndWhoMayReadTheMetrics) {
 }
 
 // A SQLite file from before replays, with no version table, is brought up to
-// date in place: its rows stay, unverified, and take replays from then on.
+// date in place: its rows stay, unverified, and take replays and days' boards from then on.
 TEST(ReplayServerSchema, AnOlderSqliteFileIsMigratedWithItsRows) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open("scores.sqlite3", &db), SQLITE_OK);
@@ -265,7 +381,48 @@ TEST(ReplayServerSchema, AnOlderSqliteFileIsMigratedWithItsRows) {
     EXPECT_NE(jsonOf(server.port).find("\"name\":\"OLDTIMER\",\"score\":270,\"blocks\":12,\"time_ms\":65000,"
                                        "\"score_per_second\":4.154,\"verified\":false,\"replay\":null}"),
               std::string::npos) << jsonOf(server.port);
-    EXPECT_EQ(exchange(server.port, {replayPost(fileOf(playBotGame(recentGame("NEWCOMER"))), 2)}).body, "replayok");
-    EXPECT_EQ(sqliteRows("schema_version", "WHERE version = 2"), 1);
+    const uint32_t today = dailySeed(now());
+    EXPECT_EQ(exchange(server.port, {replayPost(fileOf(dailyGame("NEWCOMER", today, 400)), 2)}).body, "replayok");
+    EXPECT_EQ(sqliteRows("schema_version", "WHERE version = 3"), 1);
     EXPECT_EQ(sqliteRows("scores", ""), 2);
+    EXPECT_EQ(namesOf(boardOf(server.port, today)), std::vector<std::string>{"NEWCOMER"}) << "and keeps days' boards";
+}
+
+// Days as the boards' addresses name them: only dates that exist, in UTC.
+TEST(ReplayServerDays, DatesReadAndWrittenAsTheBoardsNameThem) {
+    struct Date {
+        const char* text;
+        int64_t day;
+    } dates[] = {{"1970-01-01", 0},       {"2026-03-14", 20526},  {"2024-02-29", 19782}, {"2000-02-29", 11016},
+                 {"2023-02-29", -1},      {"1900-02-29", -1},     {"2026-13-01", -1},    {"2026-04-31", -1},
+                 {"2026-4-01", -1},       {"2026-04-01x", -1},    {"1969-12-31", -1},    {"", -1}};
+    for (const Date& date : dates) {
+        EXPECT_EQ(parseDay(date.text), date.day) << date.text;
+        if (date.day >= 0) {
+            EXPECT_EQ(dayText(date.day), date.text);
+        }
+    }
+    EXPECT_EQ(dailyDayOf(2, 20526u * 86400), 20526);
+    EXPECT_EQ(dailyDayOf(2, 20526u * 86400 + 1), -1) << "any other moment is a plain game's seed";
+    EXPECT_EQ(dailyDayOf(1, 20526u * 86400), -1) << "today's deal is TIMEATTACK's";
+    EXPECT_EQ(dailySeed(20526u * 86400 + 86399), 20526u * 86400);
+}
+
+// The boards link to the browser game only when the server serves it.
+TEST(ReplayServerDays, TheBoardLinksTheBrowserGameOnlyWhenItIsServed) {
+    DailyBoard board;
+    board.day = board.today = 20526;
+    board.rows = {{"ALICE", 12, 270, 35000, 41, true}};
+    for (bool served : {false, true}) {
+        board.webServed = served;
+        const std::string page = renderDailyPage(board), json = renderDailyJson(board);
+        EXPECT_EQ(page.find("href=\"/play/?daily\"") != std::string::npos, served) << page;
+        EXPECT_EQ(page.find("href=\"/play/?replay=41\"") != std::string::npos, served) << page;
+        EXPECT_NE(page.find("href=\"/replays/41.qrp\""), std::string::npos) << page;
+        EXPECT_EQ(json.find("\"watch\":\"/play/?replay=41\"") != std::string::npos, served) << json;
+        EXPECT_EQ(page.find("src="), std::string::npos) << "the page loads nothing from elsewhere";
+    }
+    board.day = board.today - 1;
+    board.webServed = true;
+    EXPECT_EQ(renderDailyPage(board).find("/play/?daily"), std::string::npos) << "yesterday's deal is not today's";
 }

@@ -27,6 +27,7 @@
 
 #include "rules/highscore_records.h"
 #include "rules/replay_file.h"
+#include "rules/daily_deal.h"
 #include "bot_game.h"
 #include "game_driver.h"
 #include "leaderboard_page.h"
@@ -266,6 +267,56 @@ TEST(ScoreServerPage, ChromiumShowsAStoredRowOnTheLeaderboard) {
     EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
     // A blank or error page compresses to a few kilobytes; the gradient and text do not.
     EXPECT_GT(png.size(), 30000u);
+}
+
+// A player's way in Chromium: the leaderboard links today's board, which
+// lists a game of today's deal, and its replay link brings the game that
+// plays again to that row.
+TEST(ScoreServerPage, ChromiumSeesTodaysBoardAndFollowsItsReplayLink) {
+    Server server("scores.sqlite3");
+    ASSERT_GT(server.port, 0);
+    BotGameSettings game;
+    game.mode = 2, game.frames = 300, game.name = "DAYONE";
+    game.seed = dailySeed(uint32_t(std::time(nullptr)));
+    const std::vector<uint8_t> file = encodeReplay(playBotGame(game));
+    const std::string sent(file.begin(), file.end());
+    ASSERT_EQ(exchange(server.port, {replayPost(sent, 2)}).body, "replayok");
+    const std::string browser = "HOME=$PWD timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run"
+                                " --disable-background-networking --disable-component-update"
+                                " --user-data-dir=$PWD/profile --window-size=412,915 ";
+    const std::string site = "http://127.0.0.1:" + std::to_string(server.port);
+    auto dom = [&](const std::string& path) {
+        std::remove("dom.html");
+        EXPECT_EQ(std::system((browser + "--dump-dom " + site + path + " > dom.html 2>/dev/null").c_str()), 0) << path;
+        auto bytes = readFileBytes("dom.html");
+        return std::string(bytes.begin(), bytes.end());
+    };
+    auto href = [](const std::string& html, const std::string& before) {
+        std::size_t at = html.find(before);
+        if (at == std::string::npos) return std::string();
+        at = html.find("href=\"", at) + 6;
+        return html.substr(at, html.find('"', at) - at);
+    };
+    const std::string leaderboard = dom("/");
+    const std::string dailyPath = href(leaderboard, "<p><a class=\"d\"");
+    ASSERT_EQ(dailyPath, "/daily") << leaderboard;
+    const std::string board = dom(dailyPath);
+    EXPECT_NE(board.find("<h1>TODAY'S BOARD</h1>"), std::string::npos) << board;
+    ASSERT_NE(board.find("<td>1</td><td class=\"n\">DAYONE<a class=\"v\""), std::string::npos) << board;
+    const std::string replayPath = href(board, "DAYONE");
+    ASSERT_EQ(replayPath.rfind("/replays/", 0), 0u) << board;
+    ASSERT_EQ(std::system((browser + "--screenshot=$PWD/daily.png " + site + dailyPath + " 2>/dev/null").c_str()), 0);
+    EXPECT_GT(readFileBytes("daily.png").size(), 30000u) << "a blank or error page compresses to a few kilobytes";
+    if (const char* keep = std::getenv("QUADRUNE_KEEP_SHOTS"))
+        std::filesystem::copy_file("daily.png", std::string(keep) + "/daily-board-page.png",
+                                   std::filesystem::copy_options::overwrite_existing);
+    // The link downloads: the file is fetched as the browser's download would, and the game plays it again to its row.
+    Answer download = exchange(server.port, {"GET " + replayPath + " HTTP/1.1\r\n\r\n"});
+    ASSERT_EQ(download.body, sent);
+    writeFileBytes("today.qrp", std::vector<unsigned char>(download.body.begin(), download.body.end()));
+    ProgramRun verify({QUADRUNE_BINARY, "--verify-replay", "today.qrp"}, {});
+    EXPECT_EQ(verify.waitForExit(10000), 0) << verify.err();
+    EXPECT_EQ(verify.out().rfind("TIMEATTACK DAYONE: ", 0), 0u) << verify.out();
 }
 
 TEST(ScoreServerPostgres, TwoServersOnOneDatabaseKeepARetryRacingToBothOnce) {

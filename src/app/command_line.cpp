@@ -13,6 +13,10 @@ const char* const kHelp =
     "A puzzle game of swapping blocks. Without options it opens its window and\n"
     "starts at the menu; every game is kept as a replay in replays/.\n"
     "\n"
+    "      --daily               play today's deal at once: a TIMEATTACK game that\n"
+    "                            everyone plays the same today, seeded with 00:00 UTC;\n"
+    "                            its highscores are TIMEATTACK's, then the menu comes\n"
+    "                            with the mode the options chose\n"
     "      --replay FILE         watch the replay FILE in the game's window: P\n"
     "                            pauses, Right plays 4x faster while held, Escape\n"
     "                            leaves; a FILE.qrp alone does the same\n"
@@ -66,6 +70,10 @@ CommandLine readCommandLine(int argc, char** argv) {
             line.action = CommandLine::Version;
             return line;
         }
+        if (std::strcmp(arg, "--daily") == 0) {
+            line.daily = true;
+            continue;
+        }
         bool verify = std::strcmp(arg, "--verify-replay") == 0, watch = std::strcmp(arg, "--replay") == 0;
         size_t length = std::strlen(arg);
         if (verify || watch) {
@@ -79,6 +87,8 @@ CommandLine readCommandLine(int argc, char** argv) {
             return {CommandLine::Refused, nullptr, "unrecognized option '" + std::string(arg) + "'"};
         }
     }
+    if (line.daily && line.action != CommandLine::Play)
+        return {CommandLine::Refused, nullptr, "--daily plays a new game; it does not go with a replay"};
     return line;
 }
 

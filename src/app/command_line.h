@@ -6,6 +6,7 @@ struct CommandLine {
     enum Action { Play, Help, Version, VerifyReplay, Watch, Refused } action = Play;
     const char* file = nullptr;
     std::string refusal;  // for Refused: what was wrong
+    bool daily = false;   // play today's deal at once
 };
 
 CommandLine readCommandLine(int argc, char** argv);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
+#include "app/daily_game.h"
 #include "app/display_loss.h"
 #include "app/replay_playback.h"
 #include "app/replay_recorder.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
         startPlayback(replay);
     else
         startRecordingGames();
+    if (line.daily) startDailyGame(gameState);
     runMainLoop(gameState);
     shutdownGame(gameState, !watching);
     return 0;

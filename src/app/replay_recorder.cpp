@@ -25,6 +25,7 @@ struct Recorder {
     bool active = false;
     bool inFrame = false;  // a pass has begun since the seed
     Replay replay;
+    uint32_t startedAt = 0;  // what its file is named for
     PlatformHooks real{};
 };
 Recorder recorder;
@@ -34,6 +35,7 @@ void beginRecording(unsigned seed) {
     recorder.replay.rulesVersion = kRulesVersion;
     recorder.replay.mode = gameState.config.gameMode;
     recorder.replay.seed = seed;
+    recorder.startedAt = seed;
     recorder.replay.startColumn = gameState.cursorColumn;
     recorder.replay.startRow = gameState.cursorRow;
     for (int key = 0; key < kKeyTableSize; ++key)
@@ -79,7 +81,7 @@ int recordedPoll(SDL_Event* raw) {
 }
 
 std::string fileNameFor(const Replay& replay) {
-    std::time_t start = replay.seed;
+    std::time_t start = recorder.startedAt;
     std::tm local{};
     localtime_r(&start, &local);
     char name[96];
@@ -132,6 +134,8 @@ void startRecordingGames() {
     seams.platform.getTicks = recordedTicks;
     seams.platform.pollEvent = recordedPoll;
 }
+
+void nameRecordedGameAt(uint32_t seconds) { recorder.startedAt = seconds; }
 
 void finishRecordedGame() {
     keepReplayToSend({});

@@ -6,6 +6,7 @@
 #include "rules/game_state.h"
 
 const char* const kConfigFileName = "config.dat";
+int32_t modeChosenMeanwhile = 0;
 
 void loadConfig() {
     unsigned char buffer[sizeof(ConfigRecord)] = {};
@@ -33,7 +34,10 @@ void saveConfig() {
 
 void storeFullScreenChoice() {
     ConfigRecord stored{};
-    if (readStoredFile(kConfigFileName, &stored, sizeof stored) < 0 || stored.validMarker != 'Y') stored = gameState.config;
+    if (readStoredFile(kConfigFileName, &stored, sizeof stored) < 0 || stored.validMarker != 'Y') {
+        stored = gameState.config;
+        if (modeChosenMeanwhile != 0) stored.gameMode = modeChosenMeanwhile;
+    }
     stored.fullScreen = gameState.config.fullScreen;
     writeFileAtomically(kConfigFileName, &stored, sizeof stored);
 }

@@ -32,6 +32,9 @@ void saveConfig();
 // Writes the full-screen choice alone into config.dat, leaving the stored
 // settings as they are; without a valid file, writes the current ones.
 void storeFullScreenChoice();
+// While a game plays another mode than the player chose (today's deal), the
+// mode config.dat keeps for them; 0 otherwise.
+extern int32_t modeChosenMeanwhile;
 
 // Copies a fixed name field into a zero-terminated string; the field itself
 // may lack its terminator when the file it came from was damaged.
