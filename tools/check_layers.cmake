@@ -2,7 +2,7 @@
 # include itself and the floors below it, never one above.
 #   cmake -DSRC=<src dir> -P tools/check_layers.cmake
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(floors rules sound render game menu scores platform app)
+set(floors rules sound render game menu scores platform web app)
 file(GLOB_RECURSE sources RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
 set(faults 0)
 foreach(source ${sources})

@@ -1,0 +1,57 @@
+#include "web/browser_platform.h"
+
+#include <SDL.h>
+#include <emscripten.h>
+
+#include "web/browser_keys.h"
+#include "web/browser_sound.h"
+
+namespace {
+PlatformHooks native;
+
+// Emscripten's SDL reports the tab's and the window's state as SDL 2's
+// window events; SDL 1.2's loss of input focus is what pauses a game.
+bool losesFocus(const SDL_Event& raw) {
+    return raw.type == SDL_WINDOWEVENT &&
+           (raw.window.event == SDL_WINDOWEVENT_FOCUS_LOST || raw.window.event == SDL_WINDOWEVENT_HIDDEN);
+}
+
+int browserPollEvent(SDL_Event* event) {
+    if (!native.pollEvent(event)) return 0;
+    if (event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) {
+        event->key.keysym.sym = static_cast<SDLKey>(sdl12KeyOf(event->key.keysym.sym));
+    } else if (losesFocus(*event)) {
+        *event = SDL_Event{};
+        event->type = SDL_ACTIVEEVENT;
+        event->active.gain = 0;
+        event->active.state = SDL_APPINPUTFOCUS;
+    }
+    return 1;
+}
+
+// The mixer runs on the game's one thread: every sleep tops the browser's
+// queue of sound up first.
+void browserDelay(uint32_t ms) {
+    pumpBrowserSound();
+    native.delay(ms);
+}
+
+EM_JS(int, askPageForFullScreen, (int on), {
+    return Module.quadruneFullScreen ? Module.quadruneFullScreen(!!on) : 0;
+});
+
+bool browserSetFullScreen(bool on) { return askPageForFullScreen(on ? 1 : 0) != 0; }
+
+// Emscripten's SDL looks at the Gamepad API on every poll: there is nothing to restart.
+void browserWatchControllers() {}
+}  // namespace
+
+PlatformHooks browserPlatformHooks() {
+    native = defaultPlatformHooks();
+    PlatformHooks hooks = native;
+    hooks.pollEvent = browserPollEvent;
+    hooks.delay = browserDelay;
+    hooks.setFullScreen = browserSetFullScreen;
+    hooks.watchControllers = browserWatchControllers;
+    return hooks;
+}
