@@ -2,6 +2,7 @@
 # whose platform the browser replaces, plus src/web. zlib and libpng come
 # built by tools/build_web.sh from Debian's sources into QUADRUNE_WEB_DEPS.
 set(QUADRUNE_WEB_DEPS "" CACHE PATH "Prefix holding zlib and libpng built with emcc")
+set(QUADRUNE_WEB_FREEGLUT "" CACHE PATH "Debian's freeglut source, for its bitmap fonts")
 if(NOT EXISTS ${QUADRUNE_WEB_DEPS}/lib/libpng.a OR NOT EXISTS ${QUADRUNE_WEB_DEPS}/lib/libz.a)
   message(FATAL_ERROR "QUADRUNE_WEB_DEPS must hold lib/libz.a and lib/libpng.a: use tools/build_web.sh")
 endif()
@@ -38,7 +39,15 @@ set(web_link_options -sLEGACY_GL_EMULATION -sASYNCIFY -sASYNCIFY_STACK_SIZE=6553
 # The GL 1.1 the emulation lacks comes from src/web/gl_*: every game source
 # sees it first. Until it is there, its functions stay unresolved.
 if(EXISTS ${PROJECT_SOURCE_DIR}/src/web/gl_compat.h)
-  target_compile_options(quadrune PRIVATE "SHELL:-include web/gl_compat.h")
+  target_compile_options(quadrune PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include web/gl_compat.h>")
+  # Its bitmap text draws freeglut's own glyphs, from Debian's source.
+  set(font_data ${QUADRUNE_WEB_FREEGLUT}/src/fg_font_data.c)
+  if(NOT EXISTS ${font_data})
+    message(FATAL_ERROR "QUADRUNE_WEB_FREEGLUT must hold freeglut's source: use tools/build_web.sh")
+  endif()
+  set_source_files_properties(${font_data} PROPERTIES
+    COMPILE_OPTIONS "-include;${PROJECT_SOURCE_DIR}/src/web/gl_freeglut_font.h")
+  target_sources(quadrune PRIVATE ${font_data})
 else()
   # Stand-ins that draw nothing, so the rest of the game can run meanwhile.
   list(APPEND web_link_options -sERROR_ON_UNDEFINED_SYMBOLS=0)

@@ -61,7 +61,9 @@ publish() {
 
 build_zlib
 build_libpng
-emcmake cmake -S "$top" -B "$build/game" -DCMAKE_BUILD_TYPE=Release -DQUADRUNE_WEB_DEPS="$deps" >/dev/null
+"$top/tools/debian_source.sh" freeglut "$sources"
+emcmake cmake -S "$top" -B "$build/game" -DCMAKE_BUILD_TYPE=Release -DQUADRUNE_WEB_DEPS="$deps" -DQUADRUNE_WEB_FREEGLUT="$sources/freeglut" >/dev/null 2>&1 \
+  || emcmake cmake -S "$top" -B "$build/game" -DCMAKE_BUILD_TYPE=Release -DQUADRUNE_WEB_DEPS="$deps" -DQUADRUNE_WEB_FREEGLUT="$sources/freeglut"
 cmake --build "$build/game" -j "$jobs"
 
 # The page names every other file, so it alone must be revalidated.
