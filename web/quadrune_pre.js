@@ -115,6 +115,21 @@
     });
   }
 
+  // The game reads a pad in SDL 2's game-controller layout (South, East,
+  // West, North, Back, Guide, Start, the sticks, the shoulders, the d-pad);
+  // the Gamepad API's standard mapping orders the same buttons otherwise.
+  var standardOfSdl = [0, 1, 2, 3, 8, 16, 9, 10, 11, 4, 5, 12, 13, 14, 15];
+  var released = {pressed: false, value: 0};
+  function inSdlOrder(pad) {
+    if (!pad || pad.mapping !== 'standard') return pad;
+    return {id: pad.id, index: pad.index, connected: pad.connected, mapping: pad.mapping, timestamp: pad.timestamp,
+            axes: pad.axes, buttons: standardOfSdl.map(function (i) { return pad.buttons[i] || released; })};
+  }
+  if (typeof navigator !== 'undefined' && navigator.getGamepads) {
+    var getGamepads = navigator.getGamepads.bind(navigator);
+    navigator.getGamepads = function () { return Array.prototype.map.call(getGamepads(), inSdlOrder); };
+  }
+
   Module.preRun = Module.preRun || [];
   Module.preRun.push(function () {
     mountSaves();

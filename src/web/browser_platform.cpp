@@ -42,8 +42,23 @@ EM_JS(int, askPageForFullScreen, (int on), {
 
 bool browserSetFullScreen(bool on) { return askPageForFullScreen(on ? 1 : 0) != 0; }
 
-// Emscripten's SDL looks at the Gamepad API on every poll: there is nothing to restart.
-void browserWatchControllers() {}
+// Called once a pass of the main loop: the page counts the passes, so a
+// test knows when the game is past its start.
+EM_JS(void, countPass, (), { Module.quadrunePasses = (Module.quadrunePasses || 0) + 1; });
+
+// A browser shows a pad only once a button on it was pressed, mostly after
+// the start: open each new one as it appears. Emscripten's SDL reads the
+// open ones through the Gamepad API on every poll.
+void openNewControllers() {
+    static int opened = 0;
+    int count = SDL_NumJoysticks();
+    for (; opened < count; ++opened) SDL_JoystickOpen(opened);
+}
+
+void browserWatchControllers() {
+    countPass();
+    if (SDL_WasInit(SDL_INIT_JOYSTICK)) openNewControllers();
+}
 }  // namespace
 
 PlatformHooks browserPlatformHooks() {
