@@ -33,7 +33,8 @@ target_link_libraries(quadrune PRIVATE ${QUADRUNE_WEB_DEPS}/lib/libpng.a ${QUADR
 
 set(web_link_options -sLEGACY_GL_EMULATION -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH
   -sINITIAL_MEMORY=67108864 -sFORCE_FILESYSTEM -lidbfs.js -sEXIT_RUNTIME=1 -sINVOKE_RUN=0
-  -sEXPORTED_RUNTIME_METHODS=FS,callMain,addRunDependency,removeRunDependency -sENVIRONMENT=web -sMODULARIZE=0
+  -sEXPORTED_RUNTIME_METHODS=FS,ccall,setValue,stringToUTF8,lengthBytesUTF8,addRunDependency,removeRunDependency
+  -sEXPORTED_FUNCTIONS=_main,_malloc -sENVIRONMENT=web -sMODULARIZE=0
   "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/quadrune_pre.js"
   "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/game/data")
 # The GL 1.1 the emulation lacks comes from src/web/gl_*: every game source

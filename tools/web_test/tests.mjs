@@ -187,7 +187,7 @@ const cases = {
       const page = await openPage(browser, server.origin + '/play/?replay=native', log);
       await startGame(page);
       await page.keyboard.down('ArrowRight');  // plays fast while held
-      await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /ended/.test(p.textContent)), 90);
+      await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 240);
       check(!/refused/.test(await messages(page)), 'the native replay was not refused');
     });
   },
@@ -203,7 +203,7 @@ const cases = {
       {what: 'a missing .wasm', damage: {'.wasm': 'missing'}, url: '/play/', says: /could not be loaded/},
       {what: 'a cut .wasm', damage: {'.wasm': 'cut'}, url: '/play/', says: /could not be loaded/, press: true},
       {what: 'a replay ID that does not exist', url: '/play/?replay=nothere', says: /nothere was not found/},
-      {what: 'a replay that does not hold', url: '/play/?replay=broken', says: /This replay was refused:\s*quadrune: /,
+      {what: 'a replay that does not hold', url: '/play/?replay=broken', says: /This replay was refused:\s*quadrune: .*played again it ends/,
        press: true},
     ];
     for (const row of table) {
