@@ -180,6 +180,40 @@ const cases = {
     });
   },
 
+  // Full screen from the button keeps the picture 4:3, and the pointer picks where it points.
+  async fullscreen() {
+    await withBrowser({}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log);
+      await startGame(page);
+      await page.click('#fullscreen');
+      await waitFor('full screen', () => page.evaluate(() => document.fullscreenElement?.id === 'stage'), 10);
+      const box = await canvasBox(page);
+      check(Math.abs(box.width / box.height - 4 / 3) < 0.01 && box.width > 640, `the canvas fills the screen at 4:3 (${box.width}x${box.height})`);
+      // PLAY's spot on the 640x480 picture, scaled to the canvas on the screen.
+      const scale = box.width / 640;
+      await page.mouse.move(box.x + 129 * scale, box.y + 102 * scale);
+      await waitFor('PLAY lit under the pointer', async () => {
+        const shotScaled = await page.screenshot({clip: box});
+        const small = await page.evaluate(async (base64) => {
+          const image = new Image();
+          image.src = 'data:image/png;base64,' + base64;
+          await image.decode();
+          const canvas = document.createElement('canvas');
+          canvas.width = 640; canvas.height = 480;
+          canvas.getContext('2d').drawImage(image, 0, 0, 640, 480);
+          return canvas.toDataURL('image/png').split(',')[1];
+        }, shotScaled.toString('base64'));
+        const play = await compareShot(page, Buffer.from(small, 'base64'), reference('menu-play'));
+        const rest = await compareShot(page, Buffer.from(small, 'base64'), reference('menu'));
+        return play.mean < rest.mean && play.share < rest.share;
+      }, 20);
+      check(true, 'the pointer on the full screen picks PLAY');
+      await page.keyboard.press('F11');
+      await waitFor('the window again', () => page.evaluate(() => !document.fullscreenElement), 10);
+      check(true, "F11, the game's own key, leaves full screen");
+    });
+  },
+
   // A native replay plays in the page to its end.
   async watch() {
     const replays = {native: nativeReplay('free-play-51s.qrp')};
