@@ -46,11 +46,16 @@ bool browserSetFullScreen(bool on) { return askPageForFullScreen(on ? 1 : 0) != 
 // test knows when the game is past its start.
 EM_JS(void, countPass, (), { Module.quadrunePasses = (Module.quadrunePasses || 0) + 1; });
 
+// Emscripten's SDL reads pads only when SDL_Init itself was given the
+// joystick; the game starts that part apart, as SDL 1.2 allows.
+EM_JS(void, letSdlReadPads, (), { SDL.initFlags |= 0x200; });
+
 // A browser shows a pad only once a button on it was pressed, mostly after
 // the start: open each new one as it appears. Emscripten's SDL reads the
 // open ones through the Gamepad API on every poll.
 void openNewControllers() {
     static int opened = 0;
+    letSdlReadPads();
     int count = SDL_NumJoysticks();
     for (; opened < count; ++opened) SDL_JoystickOpen(opened);
 }

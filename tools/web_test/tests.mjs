@@ -48,6 +48,23 @@ async function click(page) {
   const up = await passes(page);
   await waitFor('a pass with the button up', async () => (await passes(page)) > up + 1, 10);
 }
+// Near-white pixels where the game writes PAUSED.
+async function whiteWhereItSaysPaused(page) {
+  const picture = await shot(page);
+  return page.evaluate(async (base64) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + base64;
+    await image.decode();
+    const canvas = document.createElement('canvas');
+    canvas.width = image.width; canvas.height = image.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const data = context.getImageData(250, 232, 185, 38).data;
+    let white = 0;
+    for (let i = 0; i < data.length; i += 4) if (data[i] > 230 && data[i + 1] > 230 && data[i + 2] > 230) white++;
+    return white;
+  }, picture.toString('base64'));
+}
 async function messages(page) { return page.$eval('#messages', (m) => m.textContent); }
 async function passes(page) { return page.evaluate(() => Module.quadrunePasses || 0); }
 
@@ -211,6 +228,60 @@ const cases = {
       await page.keyboard.press('F11');
       await waitFor('the window again', () => page.evaluate(() => !document.fullscreenElement), 10);
       check(true, "F11, the game's own key, leaves full screen");
+    });
+  },
+
+  // A hidden tab pauses the game as the window's focus loss does: PAUSED shows.
+  async hidden() {
+    await withBrowser({}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log);
+      await startGame(page);
+      await pointAt(page, 129, 102);
+      await matchesReference(page, 'menu-play', 20);
+      await click(page);
+      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      const before = await whiteWhereItSaysPaused(page);
+      await page.evaluate(() => {
+        Object.defineProperty(document, 'hidden', {configurable: true, get: () => true});
+        document.dispatchEvent(new Event('visibilitychange'));
+      });
+      await waitFor('PAUSED', async () => (await whiteWhereItSaysPaused(page)) > before + 400, 20);
+      check(true, 'the hidden tab paused the game');
+    });
+  },
+
+  // A pad through the Gamepad API: its d-pad shows the menu's selection and Start chooses PLAY.
+  async pad() {
+    await withBrowser({}, async (server, browser, log) => {
+      const page = await browser.newPage();
+      page.on('console', (message) => log.push(message.text()));
+      await page.evaluateOnNewDocument(() => {
+        const buttons = Array.from({length: 17}, () => ({pressed: false, value: 0}));
+        const pad = {id: 'test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard', timestamp: 1,
+                     axes: [0, 0, 0, 0], buttons};
+        window.pressPad = (button, down) => {
+          buttons[button] = {pressed: down, value: down ? 1 : 0};
+          pad.timestamp++;
+        };
+        navigator.getGamepads = () => [pad, null, null, null];
+      });
+      await page.setViewport({width: 800, height: 700});
+      await page.goto(server.origin + '/play/', {waitUntil: 'load'});
+      await startGame(page);
+      await pointAt(page, 620, 470);
+      await matchesReference(page, 'menu', 20);
+      const press = async (button) => {
+        for (const down of [true, false]) {
+          await page.evaluate((b, d) => window.pressPad(b, d), button, down);
+          const at = await passes(page);
+          await waitFor('a pass', async () => (await passes(page)) > at + 1, 10);
+        }
+      };
+      await press(12);  // the standard mapping's d-pad up
+      await matchesReference(page, 'menu-play', 20);
+      await press(9);  // Start
+      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      check(true, "the pad's Start chose PLAY");
     });
   },
 
