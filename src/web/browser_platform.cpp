@@ -44,7 +44,10 @@ bool browserSetFullScreen(bool on) { return askPageForFullScreen(on ? 1 : 0) != 
 
 // Called once a pass of the main loop: the page counts the passes, so a
 // test knows when the game is past its start.
-EM_JS(void, countPass, (), { Module.quadrunePasses = (Module.quadrunePasses || 0) + 1; });
+EM_JS(void, countPass, (), {
+    Module.quadrunePasses = (Module.quadrunePasses || 0) + 1;
+    if (Module.quadrunePassTimes) Module.quadrunePassTimes.push(performance.now());
+});
 
 // Emscripten's SDL reads pads only when SDL_Init itself was given the
 // joystick; the game starts that part apart, as SDL 1.2 allows.
