@@ -66,10 +66,15 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_NAME quadrune-score-server)
 set(CPACK_DEBIAN_SERVER_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SHLIBDEPS ON)
+# The browser game it serves under /play/ comes in a package of its own
+# (tools/package_web.sh), built where emscripten is.
+set(CPACK_DEBIAN_SERVER_PACKAGE_RECOMMENDS quadrune-web)
 set(CPACK_DEBIAN_SERVER_DESCRIPTION "highscore server for Quadrune, which plays every replay again
 Takes the game's score uploads and replays over HTTP, plays each replay
 again with the game's own rules, and serves a leaderboard page and JSON in
-which the rows a replay proved are marked verified.
+which the rows a replay proved are marked verified. With quadrune-web
+installed it also serves the game itself, to play and to watch replays in
+the browser.
 
 Keeps its rows in SQLite, or in PostgreSQL for more than one server.
 Comes with a hardened systemd unit.")

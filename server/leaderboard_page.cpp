@@ -27,7 +27,10 @@ const char* const kStyle =
     "tr:nth-child(even) td{background:rgba(255,255,255,.06)}"
     "p{margin:.3em 0;text-align:center;color:#8d84c0;letter-spacing:.2em}"
     ".key{color:#4fd36b}"
-    "a.v{color:#4fd36b;text-decoration:none;margin-left:.4em}a.v:hover{text-decoration:underline}";
+    "a.v{color:#4fd36b;text-decoration:none;margin-left:.4em}a.v:hover{text-decoration:underline}"
+    "a.w{color:#6f9dff;text-decoration:none;margin-left:.5em;font-size:.75em;letter-spacing:.1em}"
+    "a.w:hover,p.play a:hover{text-decoration:underline}"
+    "p.play a{color:#ffd84a;text-decoration:none;font-size:1.1em}";
 
 std::string fixed(double value, int decimals) {
     char text[48];
@@ -50,20 +53,24 @@ std::string cell(const std::string& text, bool key) {
 
 std::string replayUrl(const LeaderRow& row) { return "/replays/" + std::to_string(row.id) + ".qrp"; }
 
-// A row the server played again carries a tick that downloads its replay.
-std::string verifiedMark(const LeaderRow& row) {
+// A row the server played again carries a tick that downloads its replay and,
+// where the browser game is served, a link that watches it there.
+std::string verifiedMark(const LeaderRow& row, bool playable) {
     if (!row.verified) return "";
-    return "<a class=\"v\" href=\"" + replayUrl(row) + "\" title=\"verified: download the replay\">&#10003;</a>";
+    std::string mark = "<a class=\"v\" href=\"" + replayUrl(row) + "\" title=\"verified: download the replay\">&#10003;</a>";
+    if (!playable) return mark;
+    return mark + "<a class=\"w\" href=\"/play/?replay=" + std::to_string(row.id) +
+           "\" title=\"watch the game in your browser\">WATCH</a>";
 }
 
-std::string renderBoard(const ModeBoard& board) {
+std::string renderBoard(const ModeBoard& board, bool playable) {
     std::string html = "<section class=\"m" + std::to_string(board.mode) + "\"><h2>" + modeTitle(board.mode) +
                        "</h2>";
     if (board.rows.empty()) return html + "<p>NO SCORES YET</p></section>";
     html += "<table><tr><th>#</th><th class=\"n\">PLAYER</th><th>SCORE</th><th>TIME</th><th>PER S</th></tr>";
     int place = 1;
     for (const LeaderRow& row : board.rows) {
-        html += "<tr><td>" + std::to_string(place++) + "</td><td class=\"n\">" + escapeHtml(row.name) + verifiedMark(row) +
+        html += "<tr><td>" + std::to_string(place++) + "</td><td class=\"n\">" + escapeHtml(row.name) + verifiedMark(row, playable) +
                 "</td>" +
                 cell(padded(row.score), board.mode >= 3) + cell(fixed(row.timeMs / 1000.0, 1), board.mode == 2) +
                 cell(fixed(perSecond(row), 1), board.mode == 1) + "</tr>";
@@ -93,14 +100,15 @@ std::string escapeHtml(const std::string& text) {
     return out;
 }
 
-std::string renderLeaderboardPage(const std::vector<ModeBoard>& boards) {
+std::string renderLeaderboardPage(const std::vector<ModeBoard>& boards, bool playable) {
     std::string html =
         "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
         "<title>QUADRUNE HIGHSCORES</title><style>";
     html += kStyle;
     html += "</style></head><body><h1>HIGHSCORES</h1>";
-    for (const ModeBoard& board : boards) html += renderBoard(board);
+    if (playable) html += "<p class=\"play\"><a href=\"/play/\">PLAY IN YOUR BROWSER</a></p>";
+    for (const ModeBoard& board : boards) html += renderBoard(board, playable);
     return html + "</body></html>\n";
 }
 

@@ -13,6 +13,7 @@
 #include "score_server.h"
 #include "sqlite_score_store.h"
 #include "server_options.h"
+#include "web_files.h"
 
 namespace {
 
@@ -27,6 +28,15 @@ void allowManyConnections() {
     if (getrlimit(RLIMIT_NOFILE, &files) != 0) return;
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
+}
+
+// After the line that gives the port, which scripts read first.
+void sayWhatIsPlayed(const std::string& webRoot) {
+    if (WebFiles(webRoot).playable())
+        std::printf("serving the browser game in %s under /play/\n", webRoot.c_str());
+    else
+        std::printf("no browser game in %s (no index.html): /play/ answers 404 until the quadrune-web package is "
+                    "installed there or --web-root names a build\n", webRoot.c_str());
 }
 
 }  // namespace
@@ -65,6 +75,7 @@ int main(int argc, char** argv) {
             server.stop();
         });
         std::printf("listening on %s:%d\n", settings.address.c_str(), port);
+        sayWhatIsPlayed(settings.routes.webRoot);
         server.run();
         // run() also ends without a signal when the daemon cannot start.
         pthread_kill(stopper.native_handle(), SIGTERM);

@@ -1,5 +1,7 @@
 #include "score_routes.h"
 
+#include <unistd.h>
+
 #include <ctime>
 #include <optional>
 
@@ -50,6 +52,10 @@ HttpReply acknowledgement(const char* word) {
 }
 }  // namespace
 
+FileBody::~FileBody() {
+    if (fd >= 0) close(fd);
+}
+
 HttpReply plainReply(int status, const std::string& line) {
     HttpReply reply;
     reply.status = status;
@@ -58,6 +64,8 @@ HttpReply plainReply(int status, const std::string& line) {
 }
 
 ScoreRoutes::Work ScoreRoutes::workFor(const HttpRequest& request) {
+    // A file's metadata is in the page cache and its bytes go out by sendfile.
+    if (WebFiles::covers(request.path)) return Work::Now;
     if (request.method == "POST" && request.path == "/replay.php") return Work::Verification;
     if (request.method == "POST") return Work::Database;
     if (request.method != "GET" || request.path == "/metrics") return Work::Now;
@@ -66,6 +74,7 @@ ScoreRoutes::Work ScoreRoutes::workFor(const HttpRequest& request) {
 }
 
 HttpReply ScoreRoutes::answer(const HttpRequest& request) {
+    if (WebFiles::covers(request.path)) return web_.answer(request, metrics_);
     if (request.method == "POST") return request.path == "/replay.php" ? replay(request) : upload(request);
     if (request.method != "GET") return plainReply(405, "only GET and POST");
     if (request.path == "/") return page();
@@ -122,7 +131,7 @@ HttpReply ScoreRoutes::page() {
     }
     HttpReply reply;
     reply.type = "text/html; charset=utf-8";
-    reply.body = renderLeaderboardPage(all);
+    reply.body = renderLeaderboardPage(all, web_.playable());
     reply.headers.push_back({"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"});
     return reply;
 }

@@ -54,6 +54,11 @@ private:
     std::unordered_map<std::string, int> held_;
 };
 
+std::string headerOf(MHD_Connection* connection, const char* name) {
+    const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
+    return value ? value : "";
+}
+
 // The rules core keeps one game a process: replays are played again one at
 // a time, which also leaves the other cores to the uploads.
 constexpr int kVerifiers = 1;
@@ -130,16 +135,25 @@ struct ScoreServer::Impl {
         return MHD_YES;
     }
 
+    // A file goes from the disk to the socket, never whole into memory.
+    static MHD_Response* responseFor(const HttpReply& reply) {
+        if (!reply.file)
+            return MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
+                                                   MHD_RESPMEM_MUST_COPY);
+        MHD_Response* response = MHD_create_response_from_fd64(reply.file->size, reply.file->fd);
+        if (response) reply.file->fd = -1;  // the response's now, closed with it
+        return response;
+    }
+
     MHD_Result respond(MHD_Connection* connection, Exchange& ex, const HttpReply& reply) {
-        MHD_Response* response = MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
-                                                                 MHD_RESPMEM_MUST_COPY);
+        MHD_Response* response = responseFor(reply);
         if (!response) return MHD_NO;
-        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.type.c_str());
+        if (!reply.type.empty()) MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.type.c_str());
         // One request a connection, as the game's client expects.
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
         for (const auto& [name, value] : reply.headers) MHD_add_response_header(response, name.c_str(), value.c_str());
         ex.status = reply.status;
-        ex.bytes = reply.body.size();
+        ex.bytes = reply.file ? reply.file->size : reply.body.size();
         MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
         MHD_destroy_response(response);
         return queued;
@@ -151,6 +165,8 @@ struct ScoreServer::Impl {
             ex.request.method = method;
             ex.request.address = addressText(MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr);
             ex.request.mayReadMetrics = isLoopback(ex.request.address) || inNetwork(ex.request.address, settings.metricsFrom);
+            ex.request.acceptEncoding = headerOf(connection, MHD_HTTP_HEADER_ACCEPT_ENCODING);
+            ex.request.ifNoneMatch = headerOf(connection, MHD_HTTP_HEADER_IF_NONE_MATCH);
             if (auto refusal = screen(connection, ex)) return respond(connection, ex, *refusal);
             return MHD_YES;
         }

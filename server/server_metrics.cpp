@@ -36,6 +36,11 @@ void ServerMetrics::busy(const std::string& what) {
     count(busy_, "what=\"" + what + "\"");
 }
 
+void ServerMetrics::web(const std::string& outcome) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    count(web_, labels(outcome, ""));
+}
+
 void ServerMetrics::verified(double seconds) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (std::size_t i = 0; i < std::size(kBounds); ++i) buckets_[i] += seconds <= kBounds[i];
@@ -53,6 +58,7 @@ std::string ServerMetrics::render() {
     counter("quadrune_uploads_total", "Plain score uploads by outcome and reason.", uploads_);
     counter("quadrune_replays_total", "Replays sent by outcome and reason.", replays_);
     counter("quadrune_busy_refusals_total", "Requests answered 503 server busy.", busy_);
+    counter("quadrune_web_requests_total", "Requests under /play/ by outcome.", web_);
     family(out, "quadrune_replay_verify_seconds", "Time to play a replay again.", "histogram");
     for (std::size_t i = 0; i < std::size(kBounds); ++i)
         out += "quadrune_replay_verify_seconds_bucket{le=\"" + number(kBounds[i]) + "\"} " + std::to_string(buckets_[i]) + "\n";

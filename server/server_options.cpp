@@ -25,11 +25,16 @@ const char* const kServerHelp =
     "                              behind a reverse proxy, allow more\n"
     "      --connections N         connections open at once, of all clients (20000)\n"
     "      --pool N                connections kept to PostgreSQL (8)\n"
+    "      --web-root DIR          serve the browser build of the game in DIR under\n"
+    "                              /play/ (/usr/share/quadrune-web, where the\n"
+    "                              quadrune-web package installs it)\n"
     "      --help                  show this help and exit\n"
     "      --version               show the version and exit\n"
     "\n"
     "Prints \"listening on ADDRESS:PORT\" once it accepts connections, then a line for\n"
-    "each request: client address, method, path, status, bytes and milliseconds.\n";
+    "each request: client address, method, path, status, bytes and milliseconds.\n"
+    "Without a build in the web root it says so once at start, and /play/ answers 404\n"
+    "with a page telling what to install.\n";
 
 const char* const kServerVersion =
     "quadrune-score-server 0.145\n"
@@ -78,6 +83,7 @@ bool parseValue(const std::string& option, const char* value, ServerOptions& opt
     if (option == "--connections") return positive(value, s.connections, 1000000);
     if (option == "--replay-max-age") return parseAge(value, s.routes.replayMaxAgeSeconds);
     if (option == "--metrics-from") return s.metricsFrom = value, !s.metricsFrom.empty();
+    if (option == "--web-root") return s.routes.webRoot = value, !s.routes.webRoot.empty();
     return false;
 }
 

@@ -101,6 +101,50 @@ TEST_F(BoardRules, RunsScoreGlowFlashAndBoom) {
     EXPECT_EQ(gameState.timeLeftMs, 7700u);
 }
 
+// Where a row and a column of one kind meet, the block they share is listed
+// by both runs and so counts twice; every other block counts once, and only
+// the first crossing run found goes with the main run.
+TEST_F(BoardRules, CrossingAndTouchingRunsCountEachBlockOnceButTheSharedOneTwice) {
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> start;
+        uint32_t score;
+        int listed, runs;
+        std::string left;
+    } cases[] = {
+        {"L, the row found first", {"222...", "2.....", "2....."}, 120, 6, 1, "......\n......\n......\n"},
+        {"L, the column found first", {"2.....", "2.....", "222..."}, 120, 6, 1, "......\n......\n......\n"},
+        {"T, the column from the row's middle", {"333...", ".3....", ".3...."}, 180, 6, 1, "......\n......\n......\n"},
+        {"a column from the row's right end", {"444...", "..4...", "..4..."}, 240, 6, 1, "......\n......\n......\n"},
+        {"upside-down T", {".4....", ".4....", "444..."}, 240, 6, 1, "......\n......\n......\n"},
+        {"a row ending on a column's middle", {"..5...", "555...", "..5..."}, 300, 6, 1, "......\n......\n......\n"},
+        {"plus", {".1....", "111...", ".1...."}, 60, 6, 1, "......\n......\n......\n"},
+        {"a long plus", {".5....", ".5....", "555555", ".5...."}, 500, 10, 1, "......\n......\n......\n......\n"},
+        {"a row with two columns: the left one goes", {"11111.", ".1.1..", ".1.1.."}, 80, 8, 1,
+         "......\n...1..\n...1..\n"},
+        {"two rows touching", {"111...", "111..."}, 60, 6, 2, "......\n......\n"},
+        {"two columns touching", {"22....", "22....", "22...."}, 120, 6, 2, "......\n......\n......\n"},
+        {"rows of two kinds touching", {"111...", "222..."}, 90, 6, 2, "......\n......\n"},
+        {"a square: its top row and left column", {"333...", "333...", "333..."}, 180, 6, 1, "......\n.33...\n.33...\n"},
+    };
+    char boom;
+    for (const Case& c : cases) {
+        resetBoard();
+        sound.calls.clear();
+        gameState.soundEnabled = 1;
+        gameState.boomSample = reinterpret_cast<FSOUND_SAMPLE*>(&boom);
+        layBlocks(c.start);
+        resolveRuns(board);
+        EXPECT_EQ(gameState.score, c.score) << c.what;
+        EXPECT_EQ(gameState.blocksDestroyed, c.listed) << c.what;
+        EXPECT_EQ(static_cast<int>(board.particles.size()), c.listed) << c.what;
+        EXPECT_EQ(static_cast<int>(sound.calls.size()), c.runs) << c.what;
+        std::string above;
+        for (size_t r = c.start.size(); r < 9; ++r) above += "......\n";
+        EXPECT_EQ(boardPicture(), above + c.left) << c.what;
+    }
+}
+
 // No block may vanish or appear except by the rules, and every game settles
 // without holes or runs left.
 TEST_F(BoardRules, RandomGamesKeepEveryBlockAndSettle) {

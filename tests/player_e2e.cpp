@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "game_driver.h"
@@ -179,6 +181,59 @@ TEST_F(Player, ClosingTheWindowOnTheMenuQuitsAndSavesOnlyTheHighscoresUnlessTheD
         EXPECT_EQ(saved == old, limit[8] == '9') << limit;
         EXPECT_FALSE(fileExists("config.dat") || fileExists("highscore.dat.tmp")) << limit;
     }
+}
+
+namespace {
+// Reads the preload's log: for each rename onto a file named `name`, whether
+// the renamed file had been flushed to disk at its full size since its last
+// rename; false for a rename that came first.
+std::vector<bool> renamesAfterAFlush(const std::string& log, const std::string& name) {
+    std::map<std::string, long long> flushedSize;
+    std::vector<bool> verdicts;
+    std::istringstream lines(log);
+    std::string what, path, newName;
+    long long size;
+    while (lines >> what >> size >> path) {
+        if (what == "sync") {
+            flushedSize[path] = size;
+            continue;
+        }
+        lines >> newName;
+        if (newName.substr(newName.rfind('/') + 1) == name)  // npos + 1: a name without a folder
+            verdicts.push_back(flushedSize.count(path) && flushedSize[path] == size);
+        flushedSize.erase(path);
+    }
+    return verdicts;
+}
+}  // namespace
+
+// A save's bytes reach the disk before they replace the old file: a power
+// cut after the rename can then never leave an empty file behind.
+TEST_F(Player, EverySaveIsOnTheDiskBeforeItReplacesTheOldFile) {
+    const std::string log = std::filesystem::absolute("saves.log");
+    ProgramRun game({{"SDL_AUDIODRIVER", "dummy"}, {"LD_PRELOAD", QUADRUNE_SAVE_ORDER}, {"QUADRUNE_SAVE_LOG", log}});
+    ASSERT_NO_FATAL_FAILURE(reachMenu(game));
+    window.moveMouse(620, 470);
+    Shot menu = stillShot({0, 0, 639, 479});
+    // The press is held until it has acted: the menu reads the button's state, and a slow pass
+    // could read a quick press and release together as no press at all.
+    window.moveMouse(482, 112);
+    window.button(true);
+    Shot options = window.waitForShot(changedFrom(menu, {0, 150, 280, 220}), 20000);
+    window.button(false);
+    ASSERT_FALSE(options.sameIn(menu, {0, 150, 280, 220})) << "the options page";
+    // Keys are events of their own: Up shows the highlight, Up again takes it round to <DONE>.
+    for (const char* key : {"Up", "Up"}) {
+        Shot before = window.shot();
+        ASSERT_TRUE(window.press(key, changedFrom(before, {0, 95, 639, 440}), 20000)) << key;
+    }
+    EXPECT_TRUE(window.press("Return", [](const Shot&) { return readFileBytes("config.dat").size() == 80; }, 20000));
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(game.waitForExit(20000), 0) << game.err();
+    EXPECT_EQ(readFileBytes("highscore.dat").size(), 9608u);
+    std::vector<unsigned char> noted = fileExists(log) ? readFileBytes(log) : std::vector<unsigned char>{};
+    for (const char* name : {"config.dat", "highscore.dat"})
+        EXPECT_EQ(renamesAfterAFlush(std::string(noted.begin(), noted.end()), name), std::vector<bool>{true}) << name;
 }
 
 TEST_F(Player, AMissingPictureEndsWithCode12BeforeTheMenuAndWritesNothing) {

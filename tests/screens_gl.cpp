@@ -376,6 +376,10 @@ TEST_F(Screens, OptionClicksAndKeysAsConfigDatHoldsThem) {
         {clicks(kPlayer, 1) + keys({SDLK_a, SDLK_BACKSPACE, SDLK_BACKSPACE, SDLK_z, SDLK_RETURN}), configBytes("Z", 50, 1, 1)},
         {clicks(kPlayer, 1) + keys({SDLK_q, SDLK_w, SDLK_e, SDLK_r, SDLK_t, SDLK_y, SDLK_u, SDLK_i, SDLK_o, SDLK_p}),
          configBytes("QWERTYUIO", 50, 1, 1)},
+        // The ninth character ends the typing: the keys after it are the page's again.
+        {clicks(kPlayer, 1) + keys({SDLK_a, SDLK_b, SDLK_c, SDLK_d, SDLK_e, SDLK_f, SDLK_g, SDLK_h, SDLK_i, SDLK_j,
+                                    SDLK_k, SDLK_l, SDLK_RIGHT}),
+         configBytes("ABCDEFGHI", 50, 2, 1)},
         {clicks(kPlayer, 1) + keys({SDLK_SPACE, SDLK_PERIOD, SDLK_KP1, SDLK_RSHIFT, SDLK_m, SDLK_RETURN}),
          configBytes("M", 50, 1, 1)},
         {clicks(kPlayer, 1), configBytes("", 50, 1, 1)},  // the press on <DONE> ends the typing and saves
@@ -414,6 +418,26 @@ TEST_F(Screens, OptionClicksAndKeysAsConfigDatHoldsThem) {
         }
         EXPECT_EQ(readFileBytes("config.dat"), rows[i].saved) << "row " << i;
         EXPECT_EQ(gameState.menuPage, MainMenuPage) << "row " << i;
+    }
+}
+
+// The OPTIONS item lies across the GAMEMODE row and the speed's > button: a
+// press there opens the page, and however long it is held and moved there,
+// it leaves the rows as they were.
+TEST_F(Screens, ThePressThatOpensTheOptionsLeavesTheRowsBeneathIt) {
+    for (Point at : {Point{482, 112}, Point{380, 125}, Point{555, 135}}) {
+        std::memset(&gameState.config, 0, sizeof gameState.config);
+        initSceneVariables(gameState);
+        gameState.menuPage = MainMenuPage;
+        const ConfigRecord before = gameState.config;
+        menuPass(at.x, at.y);
+        ASSERT_EQ(gameState.menuPage, MainMenuPage) << at.x << "," << at.y;
+        menuPass(at.x, at.y, true);
+        ASSERT_EQ(gameState.menuPage, OptionsPage) << at.x << "," << at.y << " lies over OPTIONS";
+        for (int wobble : {1, 0, 1}) menuPass(at.x + wobble, at.y, true);
+        EXPECT_TRUE(matchesReferencePicture(menuPass(at.x, at.y), "options-mode1")) << at.x << "," << at.y;
+        EXPECT_EQ(std::memcmp(&before, &gameState.config, sizeof before), 0) << at.x << "," << at.y;
+        EXPECT_EQ(gameState.menuPage, OptionsPage);
     }
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a configured build directory and runs the
+# Builds the Debian packages from a configured build directory and runs the
 # checks a distribution would: lintian (errors and warnings fail),
-# desktop-file-validate and appstreamcli on the packaged files.
+# desktop-file-validate and appstreamcli on the packaged files. The browser
+# game's package is made by tools/package_web.sh from build-web/web/ (or
+# $QUADRUNE_WEB_DIR), or from a stand-in build when there is none.
 # With --fresh-debian it instead installs the package into a fresh minimal
 # Debian 12 tree (debootstrap, as root, from the archive), checks that the
 # installed game loads sdl12-compat's libSDL-1.2.so.0 there, and starts it on
@@ -18,7 +20,14 @@ trap 'rm -rf "$work"' EXIT
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/quadrune_*.deb)
 server_deb=$(ls "$work"/out/quadrune-score-server_*.deb)
-echo "packages: $(basename "$deb") $(basename "$server_deb")"
+web=${QUADRUNE_WEB_DIR:-$top/build-web/web}
+[ -f "$web/index.html" ] || { web=$work/web-fixture; "$top/tools/web_fixture.sh" "$web"; }
+web_deb=$("$top/tools/package_web.sh" "$web" "$work/out")
+echo "packages: $(basename "$deb") $(basename "$server_deb") $(basename "$web_deb") (from $web)"
+[ "$(dpkg-deb -f "$web_deb" Architecture)" = all ] || { echo "the web package is not Architecture: all"; exit 1; }
+dpkg-deb -f "$server_deb" Recommends | grep -qw quadrune-web || { echo "the server does not recommend quadrune-web"; exit 1; }
+web_files=$(dpkg-deb -c "$web_deb")
+grep -q ' \./usr/share/quadrune-web/index\.html$' <<<"$web_files" || { echo "no index.html where the server looks"; exit 1; }
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || { echo "section is not games"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libsdl || { echo "no shared-library dependencies"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2-compat-shim' || { echo "the classic SDL 1.2 could be installed"; exit 1; }
@@ -28,7 +37,7 @@ if [ "$fresh" = 1 ]; then
 fi
 
 status=0
-lintian --fail-on error,warning --tag-display-limit 0 "$deb" "$server_deb" >"$work/lintian.log" 2>&1 || status=$?
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" "$server_deb" "$web_deb" >"$work/lintian.log" 2>&1 || status=$?
 grep -v 'running with root privileges' "$work/lintian.log" || true
 [ "$status" -eq 0 ] || { echo "lintian failed"; exit 1; }
 

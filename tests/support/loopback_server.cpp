@@ -7,6 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <strings.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -134,6 +137,18 @@ Answer exchangeFrom(const char* source, int port, std::initializer_list<std::str
     Answer answer;
     if (reply.rfind("HTTP/1.1 ", 0) == 0) answer.status = std::atoi(reply.c_str() + 9);
     auto end = reply.find("\r\n\r\n");
-    if (end != std::string::npos) answer.body = reply.substr(end + 4);
+    if (end != std::string::npos) answer.body = reply.substr(end + 4), answer.head = reply.substr(0, end);
     return answer;
+}
+
+std::string Answer::header(const std::string& name) const {
+    for (std::size_t at = head.find("\r\n"); at != std::string::npos; at = head.find("\r\n", at + 2)) {
+        std::size_t colon = head.find(':', at + 2), end = std::min(head.find("\r\n", at + 2), head.size());
+        if (colon >= end || colon - at - 2 != name.size() ||
+            strncasecmp(head.c_str() + at + 2, name.c_str(), name.size()) != 0)
+            continue;
+        std::size_t value = head.find_first_not_of(' ', colon + 1);
+        return value < end ? head.substr(value, end - value) : "";
+    }
+    return "";
 }

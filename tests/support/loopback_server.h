@@ -18,6 +18,9 @@ struct ServerReply {
 struct Answer {
     int status = 0;
     std::string body;
+    std::string head;  // the status line and headers, without the blank line
+    // A header's value, its name in any case; empty when absent.
+    std::string header(const std::string& name) const;
 };
 // A connection to a loopback port from a loopback address of the caller's choice; -1 if refused.
 int connectFrom(const char* source, int port);

@@ -33,8 +33,8 @@ void stopXServer() {
     xServer = -1;
 }
 
-bool startOwnXServer(const std::string& screen) {
-    if (xServer > 0) return true;
+// One start of Xvfb; false when it did not come up.
+bool tryXServer(const std::string& screen) {
     int fds[2];
     if (pipe(fds) != 0) return false;
     xServer = fork();
@@ -52,10 +52,21 @@ bool startOwnXServer(const std::string& screen) {
     char c;
     while (poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
-    if (number.empty()) return stopXServer(), xServer = -1, false;
+    if (number.empty()) return stopXServer(), false;
     setenv("DISPLAY", (":" + number).c_str(), 1);
-    std::atexit(stopXServer);
     return true;
+}
+
+bool startOwnXServer(const std::string& screen) {
+    if (xServer > 0) return true;
+    // Two Xvfbs starting at once can pick the same free display, and the
+    // loser exits with "server already running": try again a few times.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!tryXServer(screen)) continue;
+        std::atexit(stopXServer);
+        return true;
+    }
+    return false;
 }
 
 void linkGameData() {

@@ -1,0 +1,45 @@
+// No include guard: every layer source includes this last, after
+// web/gl_layer.h, so that its calls reach the real GL even when the build
+// force-includes web/gl_compat.h into it too.
+#undef glGenLists
+#undef glNewList
+#undef glEndList
+#undef glCallList
+#undef glDeleteLists
+#undef glIsList
+#undef glBegin
+#undef glEnd
+#undef glVertex2i
+#undef glVertex2f
+#undef glVertex3f
+#undef glTexCoord2f
+#undef glColor3f
+#undef glColor4f
+#undef glTranslatef
+#undef glScalef
+#undef glRotatef
+#undef glPushMatrix
+#undef glPopMatrix
+#undef glEnable
+#undef glDisable
+#undef glBlendFunc
+#undef glBindTexture
+#undef glTexEnvi
+#undef glHint
+#undef glShadeModel
+#undef glSelectBuffer
+#undef glRenderMode
+#undef glInitNames
+#undef glPushName
+#undef glPopName
+#undef glLoadName
+#undef gluPickMatrix
+#undef glRasterPos2f
+#undef glRasterPos3f
+#undef glBitmap
+#undef glutBitmapCharacter
+#undef gluBuild2DMipmaps
+#undef gluLookAt
+#undef gluPerspective
+#undef glPushAttrib
+#undef glPopAttrib
