@@ -2,6 +2,7 @@
 // score server (the web build under /play/, the upload and the replay
 // routes, replays under /replays/), and Debian's Chromium, headless, driven
 // through the DevTools protocol. Every wait has a deadline.
+import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -47,6 +48,25 @@ export async function startServer(webRoot, {replays = {}, damage = {}} = {}) {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {server, uploads, origin: `http://127.0.0.1:${server.address().port}`,
           close: () => new Promise((resolve) => server.close(resolve))};
+}
+
+// The real score server serving webRoot under /play/, on a port of its own,
+// with a fresh database in dir.
+export async function startScoreServer(binary, webRoot, dir) {
+  const child = spawn(binary, ['--listen', '127.0.0.1:0', '--database', path.join(dir, 'scores.sqlite'),
+                               '--web-root', webRoot], {stdio: ['ignore', 'pipe', 'inherit']});
+  let output = '';
+  child.stdout.on('data', (chunk) => { output += chunk; });
+  const origin = await waitFor('the score server to listen', () => {
+    if (child.exitCode !== null) throw new Error('the score server ended: ' + output);
+    const listening = output.match(/listening on ([0-9.]+:\d+)/);
+    return listening && 'http://' + listening[1];
+  }, 30);
+  return {origin, uploads: null, close: () => new Promise((resolve) => {
+    if (child.exitCode !== null) return resolve();
+    child.on('exit', resolve);
+    child.kill('SIGTERM');
+  })};
 }
 
 export async function launchBrowser(profile) {

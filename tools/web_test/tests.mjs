@@ -5,7 +5,7 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 
-const [caseName, webRoot, sourceDir, nativeQuadrune] = process.argv.slice(2);
+const [caseName, webRoot, sourceDir, nativeQuadrune, scoreServer] = process.argv.slice(2);
 if (!webRoot || !fs.existsSync(path.join(webRoot, 'index.html'))) {
   console.log(`no web build in ${webRoot}: run tools/build_web.sh first`);
   process.exit(77);
@@ -14,7 +14,7 @@ if (!fs.existsSync(new URL('./node_modules/puppeteer-core', import.meta.url))) {
   console.log('puppeteer-core is not installed: run tools/install_deps.sh web');
   process.exit(77);
 }
-const {startServer, launchBrowser, openPage, waitFor, workDir} = await import('./harness.mjs');
+const {startServer, startScoreServer, launchBrowser, openPage, waitFor, workDir} = await import('./harness.mjs');
 const {compareShot, matches} = await import('./pictures.mjs');
 const reference = (name) => fs.readFileSync(path.join(sourceDir, 'tests/reference/pictures', name + '.png'));
 const nativeReplay = (name) => fs.readFileSync(path.join(sourceDir, 'tests/replays', name));
@@ -48,10 +48,10 @@ async function click(page) {
   const up = await passes(page);
   await waitFor('a pass with the button up', async () => (await passes(page)) > up + 1, 10);
 }
-// Near-white pixels where the game writes PAUSED.
-async function whiteWhereItSaysPaused(page) {
+// Near-white pixels in a part of the picture, where the game writes a line.
+async function whitePixels(page, x, y, width, height) {
   const picture = await shot(page);
-  return page.evaluate(async (base64) => {
+  return page.evaluate(async (base64, x, y, width, height) => {
     const image = new Image();
     image.src = 'data:image/png;base64,' + base64;
     await image.decode();
@@ -59,11 +59,16 @@ async function whiteWhereItSaysPaused(page) {
     canvas.width = image.width; canvas.height = image.height;
     const context = canvas.getContext('2d');
     context.drawImage(image, 0, 0);
-    const data = context.getImageData(250, 232, 185, 38).data;
+    const data = context.getImageData(x, y, width, height).data;
     let white = 0;
     for (let i = 0; i < data.length; i += 4) if (data[i] > 230 && data[i + 1] > 230 && data[i + 2] > 230) white++;
     return white;
-  }, picture.toString('base64'));
+  }, picture.toString('base64'), x, y, width, height);
+}
+const whiteWhereItSaysPaused = (page) => whitePixels(page, 250, 232, 185, 38);
+// The highscore screen's last line, the host to send to, left of where the board would be.
+async function awaitSendPrompt(page) {
+  await waitFor('the highscore screen', async () => (await whitePixels(page, 100, 450, 190, 20)) > 100, 30);
 }
 async function messages(page) { return page.$eval('#messages', (m) => m.textContent); }
 async function passes(page) { return page.evaluate(() => Module.quadrunePasses || 0); }
@@ -100,7 +105,8 @@ async function savedFiles(page) {
 }
 
 async function withBrowser(options, body) {
-  const server = await startServer(webRoot, options);
+  const server = options.real ? await startScoreServer(scoreServer, webRoot, workDir('server'))
+                              : await startServer(webRoot, options);
   const browser = await launchBrowser(workDir('profile'));
   const log = [];
   try {
@@ -162,10 +168,7 @@ const cases = {
         await waitFor('a pass after ' + key, async () => (await passes(page)) > at + 1, 10);
       }
       await page.keyboard.press('Escape', {delay: 60});
-      await waitFor('the highscore table saved', async () => {
-        const files = await savedFiles(page);
-        return files.highscore && JSON.stringify(files.highscore) !== JSON.stringify(fresh.highscore);
-      }, 20).catch(() => {});
+      await awaitSendPrompt(page);
       await page.keyboard.press('y', {delay: 60});
       await waitFor('the upload and its replay', () => server.uploads.length >= 2, 30);
       const [score, replay] = server.uploads;
@@ -282,6 +285,47 @@ const cases = {
       await press(9);  // Start
       await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
       check(true, "the pad's Start chose PLAY");
+    });
+  },
+
+  // Through the real score server: a game played in the page lands verified on
+  // the leaderboard, its replay verifies natively, and its WATCH link plays it in the page.
+  async served() {
+    if (!scoreServer || !fs.existsSync(scoreServer)) {
+      console.log('no score server built');
+      process.exit(77);
+    }
+    await withBrowser({real: true}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log);
+      await startGame(page);
+      await pointAt(page, 129, 102);
+      await matchesReference(page, 'menu-play', 20);
+      await click(page);
+      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      for (const key of ['ArrowLeft', 'Space', 'ArrowUp', 'Space']) {
+        await page.keyboard.press(key, {delay: 60});
+        const at = await passes(page);
+        await waitFor('a pass after ' + key, async () => (await passes(page)) > at + 1, 10);
+      }
+      await page.keyboard.press('Escape', {delay: 60});
+      await awaitSendPrompt(page);
+      await page.keyboard.press('y', {delay: 60});
+      await matchesReference(page, 'upload-sent', 30);
+      const watch = await waitFor('the verified row on the leaderboard', async () => {
+        const html = await (await fetch(server.origin + '/')).text();
+        return html.match(/href="(\/play\/\?replay=(\d+))"/);
+      }, 30);
+      check(true, 'the leaderboard shows the row with its watch link ' + watch[1]);
+      if (nativeQuadrune) {
+        const file = path.join(workDir('replay'), watch[2] + '.qrp');
+        fs.writeFileSync(file, Buffer.from(await (await fetch(server.origin + `/replays/${watch[2]}.qrp`)).arrayBuffer()));
+        const out = execFileSync(nativeQuadrune, ['--verify-replay', file], {encoding: 'utf8', timeout: 60000});
+        console.log('ok: the native game verifies the served replay: ' + out.trim());
+      }
+      await page.goto(server.origin + watch[1], {waitUntil: 'load'});
+      await startGame(page);
+      await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 120);
+      check(!/refused/.test(await messages(page)), 'the watch link plays the game to its end');
     });
   },
 
