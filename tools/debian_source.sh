@@ -16,10 +16,11 @@ tree="$dest/$package"
 
 apt_dir="$dest/.apt"
 mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial"
+# Only the main archive: the build machines reach no security mirror, and a
+# source from there would differ between machines that do and do not.
 cat > "$apt_dir/sources.list" <<LIST
 deb-src http://deb.debian.org/debian bookworm main
 deb-src http://deb.debian.org/debian bookworm-updates main
-deb-src http://deb.debian.org/debian-security bookworm-security main
 LIST
 apt_options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=/dev/null"
   -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache::Archives=$apt_dir/archives"
