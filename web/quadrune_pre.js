@@ -92,6 +92,11 @@
     }
   }
 
+  // ?daily plays today's deal, as `quadrune --daily` does.
+  function askForDaily() {
+    if (new URLSearchParams(location.search).has('daily')) Module.arguments = ['--daily'];
+  }
+
   // ?replay=ID watches /replays/ID.qrp as `quadrune --replay` would.
   function fetchReplay() {
     var id = new URLSearchParams(location.search).get('replay');
@@ -134,6 +139,7 @@
   Module.preRun.push(function () {
     mountSaves();
     watchSaves();
+    askForDaily();
     fetchReplay();
   });
 })();

@@ -62,7 +62,7 @@ export async function startScoreServer(binary, webRoot, dir) {
     const listening = output.match(/listening on ([0-9.]+:\d+)/);
     return listening && 'http://' + listening[1];
   }, 30);
-  return {origin, uploads: null, close: () => new Promise((resolve) => {
+  return {origin, uploads: null, log: () => output, close: () => new Promise((resolve) => {
     if (child.exitCode !== null) return resolve();
     child.on('exit', resolve);
     child.kill('SIGTERM');
