@@ -88,7 +88,8 @@ async function matchesReference(page, name, seconds) {
     await waitFor(name, async () => matches(last = await compareShot(page, await shot(page), reference(name))), seconds);
   } catch (error) {
     fs.writeFileSync(path.join(workDir('shot'), name + '.got.png'), await shot(page));
-    throw new Error(`${name}: ${JSON.stringify(last)}`);
+    const said = await page.$eval('#prompt', (p) => (p.hidden ? '' : p.textContent)).catch(() => '');
+    throw new Error(`${name}: ${JSON.stringify(last)}${said ? ' (the page says: ' + said + ')' : ''}`);
   }
   console.log(`ok: ${name} matches its reference (${(last.share * 100).toFixed(2)}% pixels differ, mean ${last.mean.toFixed(2)})`);
   return last;
