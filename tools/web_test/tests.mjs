@@ -105,6 +105,25 @@ async function savedFiles(page) {
   });
 }
 
+function skipWithoutScoreServer() {
+  if (scoreServer && fs.existsSync(scoreServer)) return;
+  console.log('no score server built');
+  process.exit(77);
+}
+
+// Plays the keys, each read by the game, then leaves and sends the result.
+async function playAndSend(page, keys) {
+  for (const key of keys) {
+    await page.keyboard.press(key, {delay: 60});
+    const at = await passes(page);
+    await waitFor('a pass after ' + key, async () => (await passes(page)) > at + 1, 10);
+  }
+  await page.keyboard.press('Escape', {delay: 60});
+  await awaitSendPrompt(page);
+  await page.keyboard.press('y', {delay: 60});
+  await matchesReference(page, 'upload-sent', 30);
+}
+
 async function withBrowser(options, body) {
   const server = options.real ? await startScoreServer(scoreServer, webRoot, workDir('server'))
                               : await startServer(webRoot, options);
@@ -295,10 +314,7 @@ const cases = {
   // Through the real score server: a game played in the page lands verified on
   // the leaderboard, its replay verifies natively, and its WATCH link plays it in the page.
   async served() {
-    if (!scoreServer || !fs.existsSync(scoreServer)) {
-      console.log('no score server built');
-      process.exit(77);
-    }
+    skipWithoutScoreServer();
     await withBrowser({real: true}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/', log);
       await startGame(page);
@@ -306,15 +322,7 @@ const cases = {
       await matchesReference(page, 'menu-play', 20);
       await click(page);
       await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
-      for (const key of ['ArrowLeft', 'Space', 'ArrowUp', 'Space']) {
-        await page.keyboard.press(key, {delay: 60});
-        const at = await passes(page);
-        await waitFor('a pass after ' + key, async () => (await passes(page)) > at + 1, 10);
-      }
-      await page.keyboard.press('Escape', {delay: 60});
-      await awaitSendPrompt(page);
-      await page.keyboard.press('y', {delay: 60});
-      await matchesReference(page, 'upload-sent', 30);
+      await playAndSend(page, ['ArrowLeft', 'Space', 'ArrowUp', 'Space']);
       const watch = await waitFor('the verified row on the leaderboard', async () => {
         const html = await (await fetch(server.origin + '/')).text();
         return html.match(/href="(\/play\/\?replay=(\d+))"/);
@@ -335,23 +343,12 @@ const cases = {
 
   // ?daily plays today's deal at once: sent from the page, it lands on today's board.
   async daily() {
-    if (!scoreServer || !fs.existsSync(scoreServer)) {
-      console.log('no score server built');
-      process.exit(77);
-    }
+    skipWithoutScoreServer();
     await withBrowser({real: true}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/?daily', log);
       await startGame(page);
       await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu'))), 20);
-      for (const key of ['ArrowLeft', 'Space']) {
-        await page.keyboard.press(key, {delay: 60});
-        const at = await passes(page);
-        await waitFor('a pass after ' + key, async () => (await passes(page)) > at + 1, 10);
-      }
-      await page.keyboard.press('Escape', {delay: 60});
-      await awaitSendPrompt(page);
-      await page.keyboard.press('y', {delay: 60});
-      await matchesReference(page, 'upload-sent', 30);
+      await playAndSend(page, ['ArrowLeft', 'Space']);
       // Not yet in ctest: the server refuses this replay ("result"), and a
       // TIMEATTACK game from the page is not yet known to verify.
       console.log((await (await fetch(server.origin + '/metrics')).text()).split('\n').filter((l) => /replays_total/.test(l)).join('\n'));
