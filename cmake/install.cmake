@@ -88,4 +88,6 @@ if(QUADRUNE_TESTS)
   # Installs into a fresh Debian 12 tree from the archive: root and the network.
   add_test(NAME package_fresh_debian COMMAND ${PROJECT_SOURCE_DIR}/tools/check_package.sh --fresh-debian ${PROJECT_BINARY_DIR})
   set_tests_properties(package_fresh_debian PROPERTIES LABELS package TIMEOUT 900)
+# Both run CPack in the one build folder, whose staging area they would share.
+set_tests_properties(package_checks package_fresh_debian PROPERTIES RESOURCE_LOCK cpack_staging)
 endif()
