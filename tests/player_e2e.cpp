@@ -12,6 +12,7 @@
 
 #include "game_driver.h"
 #include "rules/game_modes.h"
+#include "rules/replay_check.h"
 #include "rules/replay_file.h"
 #include "loopback_server.h"
 #include "score_server_run.h"
@@ -517,6 +518,8 @@ TEST_F(Player, DailyGamesOfOneDayOpenOnTheSameBoardAndLeaveThePlayersModeAlone) 
             Replay replay;
             std::string why;
             ASSERT_TRUE(loadReplayFile(entry.path().c_str(), replay, why)) << entry.path() << ": " << why;
+            ReplayVerdict played = checkReplay(replay);
+            EXPECT_TRUE(played.matches) << run.what << ", " << entry.path() << ": " << played.why;
             byMode[replay.mode] = replay;
         }
         ASSERT_EQ(byMode.size(), first ? 2u : 1u) << run.what;

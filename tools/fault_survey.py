@@ -279,6 +279,8 @@ FAULTS = [
      "uint32_t todaysSeed() { return realSecondsNow(); }", "each player's daily game deals a board of its own"),
     ("app-daily-keeps-timeattack", "src/app/daily_game.cpp", "    gameState.config.gameMode = modeChosenMeanwhile;\n", "",
      "after today's deal every game is TIMEATTACK, whatever the options chose"),
+    ("app-daily-first-frame-unrecorded", "src/app/daily_game.cpp", "    delayMs(0);\n", "",
+     "a daily game's replay is refused: its first frame was played but not recorded"),
     ("rules-daily-any-mode", "src/rules/daily_deal.cpp", "if (mode != TimeAttack || seed % kSecondsADay != 0)",
      "if (seed % kSecondsADay != 0)", "a FREE PLAY game begun at midnight enters the day's TIMEATTACK board"),
     ("server-daily-every-game", "server/replay_intake.cpp",

@@ -39,4 +39,9 @@ void startDailyGame(GameState& state) {
     seams.platform.secondsNow = realSecondsNow;
     nameRecordedGameAt(realSecondsNow());
     state.screen = GameScreen;
+    // A game begun from the menu has the rest of that pass and its sleep
+    // before its first frame, and a replay's frames begin after that sleep.
+    // Begun before the loop, this one sleeps too, or its first frame would
+    // be played but never recorded.
+    delayMs(0);
 }
