@@ -300,9 +300,12 @@ TEST(ReplayServerLimits, BusyBeyondTheVerifiersOneReplayAnAddressAndUploadsGoOn)
 
     // Hour-long FREE PLAY games from eight addresses at once: one plays, one waits.
     std::vector<std::string> files;
+    // One reading of the clock: making a game takes long enough that a later
+    // second would give the next game this one's seed, and so its row.
+    const uint32_t start = now();
     for (uint32_t i = 0; i < 8; ++i) {
         BotGameSettings game = recentGame("LONG", 7200 + i);
-        game.mode = 1, game.frames = 72000, game.seed = now() - 7200 - i;
+        game.mode = 1, game.frames = 72000, game.seed = start - 7200 - i;
         files.push_back(replayPost(fileOf(playBotGame(game)), 1));
     }
     std::vector<Answer> answers(files.size());

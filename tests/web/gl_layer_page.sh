@@ -12,14 +12,14 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 mkdir -p "$work"
 cd "$work"
 
-flags=(-std=c++17 -O1 -Wall -Wextra -Werror -I"$top/src" -isystem "$top/src/web/gl_headers")
+flags=(-std=c++17 -O1 -Wall -Wextra -Werror -I"$top/src" -isystem "$top/src/web/include")
 objects=()
 for source in "$top"/src/web/gl_*.cpp "$top/tests/web/gl_layer_page.cpp"; do
   object=$(basename "$source" .cpp).o
   emcc "${flags[@]}" -include web/gl_compat.h -c "$source" -o "$object"
   objects+=("$object")
 done
-emcc -O1 -isystem "$top/src/web/gl_headers" -include "$top/src/web/gl_freeglut_font.h" \
+emcc -O1 -isystem "$top/src/web/include" -include "$top/src/web/gl_freeglut_font.h" \
   -c "$freeglut/src/fg_font_data.c" -o fg_font_data.o
 emcc -O1 "${objects[@]}" fg_font_data.o -sLEGACY_GL_EMULATION -o gl_layer_page.js
 cp "$top/tests/web/gl_layer_page.html" index.html

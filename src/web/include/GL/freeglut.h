@@ -1,4 +1,4 @@
 #pragma once
-// Emscripten ships freeglut's standard header alone; the game asks for it by
-// freeglut's full name.
+// Emscripten ships freeglut's standard header only; the game and freeglut's
+// font data ask for the full one.
 #include <GL/glut.h>
