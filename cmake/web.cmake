@@ -6,9 +6,11 @@ set(QUADRUNE_WEB_FREEGLUT "" CACHE PATH "Debian's freeglut source, for its bitma
 if(NOT EXISTS ${QUADRUNE_WEB_DEPS}/lib/libpng.a OR NOT EXISTS ${QUADRUNE_WEB_DEPS}/lib/libz.a)
   message(FATAL_ERROR "QUADRUNE_WEB_DEPS must hold lib/libz.a and lib/libpng.a: use tools/build_web.sh")
 endif()
-set(QUADRUNE_SCORE_HOST "localhost" CACHE STRING "Unused in the browser: uploads go to the page's origin")
-set(QUADRUNE_SCORE_DOMAIN "localhost" CACHE STRING "Unused in the browser: uploads go to the page's origin")
-set(QUADRUNE_SCORE_PORT "80" CACHE STRING "Unused in the browser: uploads go to the page's origin")
+# Unused in the browser, where uploads go to the page's origin and the prompt
+# names its host: a name that can never resolve, should one slip through.
+set(QUADRUNE_SCORE_HOST "page-origin.invalid")
+set(QUADRUNE_SCORE_DOMAIN "page-origin.invalid")
+set(QUADRUNE_SCORE_PORT "80")
 
 include(cmake/rules_sources.cmake)
 file(GLOB_RECURSE web_game_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*.cpp)

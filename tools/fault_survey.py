@@ -2,18 +2,23 @@
 """Plants faults a player would see, hear or lose into the game and the score
 server, one at a time, and runs the whole suite on each: a fault the suite
 does not fail on is a survivor. The build goes to build-faults/ (or
-$QUADRUNE_BUILD_DIR); every planted file is put back afterwards.
+$QUADRUNE_BUILD_DIR), the browser's beside it in build-faults-web/, which
+is built again for the faults planted in the browser's own files; every
+planted file is put back afterwards.
 
 Usage: tools/fault_survey.py [--only ID,ID...] [--list]
 """
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# Files only the browser's build compiles or serves.
+WEB_PATHS = ("src/web/", "web/", "cmake/web.cmake")
 
 # id, file, text as it stands, text with the fault, what the player would meet
 FAULTS = [
@@ -281,6 +286,15 @@ FAULTS = [
      "after today's deal every game is TIMEATTACK, whatever the options chose"),
     ("app-daily-first-frame-unrecorded", "src/app/daily_game.cpp", "    delayMs(0);\n", "",
      "a daily game's replay is refused: its first frame was played but not recorded"),
+    ("web-prompt-built-in-domain", "src/web/browser_seams.cpp", "{submitScore, drawText, pageHostName}",
+     "{submitScore, drawText, builtInScoreDomain}", "the page asks to send the score to a host that is not its own"),
+    ("web-daily-ignored", "web/quadrune_pre.js", "Module.arguments = ['--daily'];", "Module.arguments = [];",
+     "/play/?daily plays the player's own mode on a deal of its own"),
+    ("web-hidden-tab-plays-on", "src/web/browser_platform.cpp",
+     "raw.window.event == SDL_WINDOWEVENT_FOCUS_LOST || raw.window.event == SDL_WINDOWEVENT_HIDDEN",
+     "raw.window.event == SDL_WINDOWEVENT_FOCUS_LOST", "a game in a hidden tab runs on unseen"),
+    ("web-upload-body-cut", "src/web/fetch_net.cpp", "body : HEAPU8.slice(body, body + length),",
+     "body : HEAPU8.slice(body, body + length - 1),", "scores sent from the page arrive a byte short"),
     ("rules-daily-any-mode", "src/rules/daily_deal.cpp", "if (mode != TimeAttack || seed % kSecondsADay != 0)",
      "if (seed % kSecondsADay != 0)", "a FREE PLAY game begun at midnight enters the day's TIMEATTACK board"),
     ("server-daily-every-game", "server/replay_intake.cpp",
@@ -310,6 +324,21 @@ def failed_tests(log):
         "The following tests FAILED:" in text else []
 
 
+class Web:
+    """The browser's build, which the page tests of the faults build load."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.root = os.path.join(folder, "web")
+        self.able = shutil.which("emcc") is not None
+
+    def build(self, log):
+        env = dict(os.environ, QUADRUNE_WEB_BUILD_DIR=self.folder)
+        with open(log, "w") as out:
+            return subprocess.run([os.path.join(TOP, "tools/build_web.sh")], env=env, stdout=out,
+                                  stderr=subprocess.STDOUT).returncode
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--only", default="")
@@ -322,11 +351,13 @@ def main():
         return 0
     build = os.environ.get("QUADRUNE_BUILD_DIR", os.path.join(TOP, "build-faults"))
     os.makedirs(build, exist_ok=True)
-    env = dict(os.environ, LIBGL_ALWAYS_SOFTWARE="1")
+    web = Web(build + "-web")
     subprocess.run(["cmake", "-S", TOP, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-                    "-DQUADRUNE_BENCHMARKS=OFF"], check=True, stdout=subprocess.DEVNULL)
+                    "-DQUADRUNE_BENCHMARKS=OFF", "-DQUADRUNE_WEB_ROOT=" + web.root], check=True, stdout=subprocess.DEVNULL)
     if run(["cmake", "--build", build, "-j", str(os.cpu_count())], os.path.join(build, "clean-build.log")):
         sys.exit("the unplanted tree does not build")
+    if web.able and web.build(os.path.join(build, "clean-build-web.log")):
+        sys.exit("the unplanted tree does not build for the browser")
     caught = 0
     for ident, path, old, new, what in faults:
         source = os.path.join(TOP, path)
@@ -337,7 +368,10 @@ def main():
         try:
             open(source, "w").write(original.replace(old, new))
             log = os.path.join(build, f"fault-{ident}.log")
-            if run(["cmake", "--build", build, "-j", str(os.cpu_count())], log):
+            in_web = path.startswith(WEB_PATHS)
+            if in_web and not web.able:
+                verdict, tests = "skipped: no emcc", []
+            elif (in_web and web.build(log + ".web")) or run(["cmake", "--build", build, "-j", str(os.cpu_count())], log):
                 verdict, tests = "does not build", []
             else:
                 run(["ctest", "-j", str(os.cpu_count()), "--timeout", "120", "-LE", "package", "--output-on-failure"], log, cwd=build)
@@ -346,6 +380,8 @@ def main():
         finally:
             open(source, "w").write(original)
             os.utime(source)
+            if in_web and web.able:
+                web.build(os.path.join(build, "clean-build-web.log"))
         caught += verdict == "caught"
         print(f"{ident:28} {verdict:9} {time.time() - started:5.0f} s  {what}; {' '.join(tests[:4])}", flush=True)
     print(f"{caught} of {len(faults)} caught")

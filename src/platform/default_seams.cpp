@@ -5,4 +5,4 @@
 #include "scores/score_submit.h"
 #include "sound/sound_system.h"
 
-Seams seams = {defaultPlatformHooks(), deviceSoundApi(), {submitScore, drawText}};
+Seams seams = {defaultPlatformHooks(), deviceSoundApi(), {submitScore, drawText, builtInScoreDomain}};

@@ -50,6 +50,8 @@ struct SoundApi {
 struct UploadHooks {
     int (*submit)(const char* host, int port);
     void (*drawText)(const char* text, int x, int y);
+    // The web domain the prompt names and the requests' Host line carries.
+    const char* (*domain)();
 };
 
 // Everything outside the game's own rules reaches it through this one

@@ -96,7 +96,7 @@ std::vector<ScreenText> highscoreScreenTexts(int mode, int markedRow) {
     texts.push_back({"PLAYER   SCORE  TIME", 10, 100});
     if (const ModeFacts* facts = modeFacts(mode); facts && facts->table >= 0) addRows(texts, mode, markedRow);
     texts.push_back({"SEND SCORE TO", 100, 420});
-    texts.push_back({highscorePromptLine(QUADRUNE_SCORE_DOMAIN), 100, 450});
+    texts.push_back({highscorePromptLine(seams.upload.domain()), 100, 450});
     return texts;
 }
 

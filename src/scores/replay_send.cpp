@@ -48,7 +48,7 @@ bool sendReplay(const char* host, int port, int mode) {
     if (SDLNet_ResolveHost(&address, host, static_cast<Uint16>(port)) == -1) return false;
     TCPsocket socket = SDLNet_TCP_Open(&address);
     if (!socket) return false;
-    std::string request = replayRequestHeader(mode, replayToSend.size(), QUADRUNE_SCORE_DOMAIN);
+    std::string request = replayRequestHeader(mode, replayToSend.size(), seams.upload.domain());
     request.append(replayToSend.begin(), replayToSend.end());
     bool sent = SDLNet_TCP_Send(socket, request.data(), static_cast<int>(request.size())) == static_cast<int>(request.size());
     bool taken = sent && awaitWord(socket, "replayok");

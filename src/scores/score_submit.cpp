@@ -130,7 +130,7 @@ void report(const char* step) {
 }
 
 void sendRequest(TCPsocket socket) {
-    std::string header = scoreRequestHeader(gameState.config.gameMode, QUADRUNE_SCORE_DOMAIN);
+    std::string header = scoreRequestHeader(gameState.config.gameMode, seams.upload.domain());
     showProgress("SENDING....", 100, 200);
     sendAll(socket, header.data(), static_cast<int>(header.size()), 10);
     showProgress("SENDING.....", 100, 200);
@@ -199,6 +199,8 @@ std::string scoreRequestHeader(int mode, const char* domain) {
 }
 
 HighscoreEntry scoreRecord() { return gameResultRow(gameState); }
+
+const char* builtInScoreDomain() { return QUADRUNE_SCORE_DOMAIN; }
 
 int submitScore(const char* host, int port) {
     for (;;) {

@@ -8,6 +8,8 @@
 // Sends the game just ended to the score server; 1 once the player has seen
 // the result, -1 when the network could not be set up.
 int submitScore(const char* host, int port);
+// The domain the build was made for: the native game's entry for the seam.
+const char* builtInScoreDomain();
 
 // Modes without a table of their own are sent as mode 4.
 int sentMode(int mode);

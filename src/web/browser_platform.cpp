@@ -67,7 +67,14 @@ void browserWatchControllers() {
     countPass();
     if (SDL_WasInit(SDL_INIT_JOYSTICK)) openNewControllers();
 }
+EM_JS(void, copyPageHostName, (char* out, int size), { stringToUTF8(location.hostname, out, size); });
 }  // namespace
+
+const char* pageHostName() {
+    static char name[256];  // a DNS name's longest, with its end
+    if (!name[0]) copyPageHostName(name, sizeof name);
+    return name;
+}
 
 PlatformHooks browserPlatformHooks() {
     native = defaultPlatformHooks();

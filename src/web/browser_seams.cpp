@@ -6,4 +6,4 @@
 #include "web/browser_platform.h"
 #include "web/browser_sound.h"
 
-Seams seams = {browserPlatformHooks(), browserSoundApi(), {submitScore, drawText}};
+Seams seams = {browserPlatformHooks(), browserSoundApi(), {submitScore, drawText, pageHostName}};

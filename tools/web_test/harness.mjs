@@ -14,8 +14,10 @@ const types = {'.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.
                '.data': 'application/octet-stream'};
 
 // Serves webRoot under /play/; POST /score.php and /replay.php are kept in
-// `uploads` and answered as the score server answers them.
-export async function startServer(webRoot, {replays = {}, damage = {}} = {}) {
+// `uploads` and answered as the score server answers them, but for the
+// first `scoresRefused` scores, answered as a server that cannot store them.
+// The origin names the host `host`.
+export async function startServer(webRoot, {replays = {}, damage = {}, scoresRefused = 0, host = '127.0.0.1'} = {}) {
   const uploads = [];
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://localhost');
@@ -25,6 +27,10 @@ export async function startServer(webRoot, {replays = {}, damage = {}} = {}) {
       const body = Buffer.concat(chunks);
       if (request.method === 'POST' && (url.pathname === '/score.php' || url.pathname === '/replay.php')) {
         uploads.push({path: url.pathname, mode: url.searchParams.get('mode'), type: request.headers['content-type'], body});
+        if (url.pathname === '/score.php' && scoresRefused-- > 0) {
+          response.writeHead(503).end('scores cannot be stored now, try again');
+          return;
+        }
         response.end(url.pathname === '/score.php' ? 'dataok' : 'replayok');
         return;
       }
@@ -46,7 +52,7 @@ export async function startServer(webRoot, {replays = {}, damage = {}} = {}) {
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return {server, uploads, origin: `http://127.0.0.1:${server.address().port}`,
+  return {server, uploads, origin: `http://${host}:${server.address().port}`,
           close: () => new Promise((resolve) => server.close(resolve))};
 }
 

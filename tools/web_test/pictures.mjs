@@ -14,8 +14,9 @@ export const kPixelLevels = 40;
 export const kShareOfPixels = 0.005;
 export const kMeanLevels = 4;
 
-export async function compareShot(page, shot, reference) {
-  return page.evaluate(async (shotBase64, referenceBase64, levels) => {
+// Within `region` ({x, y, width, height}) when given, else the whole picture.
+export async function compareShot(page, shot, reference, region = null) {
+  return page.evaluate(async (shotBase64, referenceBase64, levels, region) => {
     async function pixels(base64) {
       const image = new Image();
       image.src = 'data:image/png;base64,' + base64;
@@ -25,7 +26,8 @@ export async function compareShot(page, shot, reference) {
       canvas.height = image.height;
       const context = canvas.getContext('2d');
       context.drawImage(image, 0, 0);
-      return context.getImageData(0, 0, image.width, image.height);
+      const r = region || {x: 0, y: 0, width: image.width, height: image.height};
+      return context.getImageData(r.x, r.y, r.width, r.height);
     }
     const a = await pixels(shotBase64), b = await pixels(referenceBase64);
     if (a.width !== b.width || a.height !== b.height)
@@ -42,7 +44,7 @@ export async function compareShot(page, shot, reference) {
     }
     const count = a.width * a.height;
     return {share: differing / count, mean: total / (count * 3)};
-  }, shot.toString('base64'), reference.toString('base64'), kPixelLevels);
+  }, shot.toString('base64'), reference.toString('base64'), kPixelLevels, region);
 }
 
 export function matches(result) {

@@ -347,6 +347,32 @@ const cases = {
     });
   },
 
+  // The prompt names the page's host. A score the server cannot store gives
+  // FAILED!, and Y there sends it again, as natively.
+  async failed() {
+    await withBrowser({scoresRefused: 1, host: 'localhost'}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log);
+      await startGame(page);
+      await pointAt(page, 129, 102);
+      await matchesReference(page, 'menu-play', 20);
+      await click(page);
+      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await page.keyboard.press('Escape', {delay: 60});
+      await awaitSendPrompt(page);
+      const prompt = {x: 0, y: 405, width: 640, height: 75};  // SEND SCORE TO, then LOCALHOST? Y/N
+      const named = await compareShot(page, await shot(page), reference('highscores-mode2'), prompt);
+      check(matches(named), `the prompt names the page's host as the native game names localhost (${JSON.stringify(named)})`);
+      await page.keyboard.press('y', {delay: 60});
+      await matchesReference(page, 'upload-failed', 30);
+      check(server.uploads.length === 1, 'a refused score sends no replay');
+      await page.keyboard.press('y', {delay: 60});
+      await matchesReference(page, 'upload-sent', 30);
+      check(server.uploads.map((u) => u.path).join(' ') === '/score.php /score.php /replay.php',
+            'Y on FAILED! sent the score again, and then its replay');
+      check(server.uploads[0].body.equals(server.uploads[1].body), 'the same score both times');
+    });
+  },
+
   // ?daily plays today's deal at once: sent from the page, it lands on today's board.
   async daily() {
     skipWithoutScoreServer();
