@@ -55,6 +55,9 @@ FAULTS = [
     ("sound-resample-off", "src/sound/sound_mixer.cpp", "r.phase += r.fromRate;", "r.phase += r.fromRate + 1;",
      "sounds of another rate play out of tune"),
 
+    ("sound-stop-plays-on", "src/sound/sound_library.cpp", "        stopChannel(lib().channels, stream->channel);\n", "",
+     "music switched off plays on"),
+
     ("render-png-bgr", "src/render/png_loader.cpp", "png_set_filler(png, 0xFF, PNG_FILLER_AFTER);",
      "png_set_filler(png, 0xFF, PNG_FILLER_AFTER);\n    png_set_bgr(png);", "pictures with red and blue swapped"),
     ("render-png-row-off", "src/render/png_loader.cpp",

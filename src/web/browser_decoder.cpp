@@ -20,9 +20,7 @@ EM_ASYNC_JS(int, decodeInPage, (const uint8_t* bytes, int length, int rate, cons
     var label = UTF8ToString(name);
     try {
         var context = new OfflineAudioContext(2, 1, rate);
-        var decoded = await new Promise(function (resolve, reject) {
-            context.decodeAudioData(copy, resolve, reject);
-        });
+        var decoded = await context.decodeAudioData(copy);
         var left = decoded.getChannelData(0);
         var right = decoded.numberOfChannels > 1 ? decoded.getChannelData(1) : left;
         Module.quadruneDecoded = [left, right];

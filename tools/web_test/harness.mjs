@@ -87,8 +87,10 @@ export async function launchBrowser(profile) {
 }
 
 // A fresh page that keeps the game's console and the page's errors.
-export async function openPage(browser, url, log) {
+// `prepare`, when given, runs in the page before any of its own scripts.
+export async function openPage(browser, url, log, prepare = null) {
   const page = await browser.newPage();
+  if (prepare) await page.evaluateOnNewDocument(prepare);
   await page.setViewport({width: 800, height: 700});
   page.on('console', (message) => log.push(message.text()));
   page.on('pageerror', (error) => log.push('pageerror: ' + error.message));

@@ -124,6 +124,73 @@ async function playAndSend(page, keys) {
   await matchesReference(page, 'upload-sent', 30);
 }
 
+// Keeps every buffer the game queues to Web Audio, to be heard afterwards.
+function keepQueuedSound() {
+  const make = AudioContext.prototype.createBuffer;
+  window.queuedSound = [];
+  AudioContext.prototype.createBuffer = function (...args) {
+    const buffer = make.apply(this, args);
+    window.queuedSound.push(buffer);
+    return buffer;
+  };
+}
+
+// The first seconds the game's mixer queued are the menu music as the
+// browser decodes its file: same rate, both sides, nothing garbled. Left
+// as a WAV file to listen to and to measure with sox.
+async function checkMenuMusic(page) {
+  const seconds = 1.5;
+  await waitFor('the music queued', () => page.evaluate((s) => window.queuedSound.reduce((n, b) => n + b.length, 0) >
+                                                              s * Module.quadruneAudio.sampleRate, seconds), 20);
+  const heard = await page.evaluate(async (seconds) => {
+    const rate = Module.quadruneAudio.sampleRate, count = Math.floor(seconds * rate);
+    const played = [new Float32Array(count), new Float32Array(count)];
+    let at = 0;
+    for (const buffer of window.queuedSound) {
+      if (at >= count) break;
+      const take = Math.min(buffer.length, count - at);
+      for (let side = 0; side < 2; ++side) played[side].set(buffer.getChannelData(side).subarray(0, take), at);
+      at += take;
+    }
+    const file = FS.readFile('/home/web_user/.local/share/quadrune/data/audio/menumusa.ogg');
+    const decoded = await new OfflineAudioContext(2, 1, rate).decodeAudioData(file.slice().buffer);
+    const correlation = (a, b) => {
+      let ab = 0, aa = 0, bb = 0;
+      for (let i = 0; i < count; ++i) ab += a[i] * b[i], aa += a[i] * a[i], bb += b[i] * b[i];
+      return aa && bb ? ab / Math.sqrt(aa * bb) : 0;
+    };
+    const sides = [0, 1].map((side) => correlation(played[side], decoded.getChannelData(Math.min(side, decoded.numberOfChannels - 1))));
+    const pcm = new Int16Array(count * 2);
+    for (let i = 0; i < count; ++i) for (let side = 0; side < 2; ++side) pcm[2 * i + side] = Math.round(played[side][i] * 32767);
+    let binary = '';
+    const bytes = new Uint8Array(pcm.buffer);
+    for (let i = 0; i < bytes.length; ++i) binary += String.fromCharCode(bytes[i]);
+    return {rate, sides, pcm: btoa(binary)};
+  }, seconds);
+  const pcm = Buffer.from(heard.pcm, 'base64');
+  const header = Buffer.alloc(44);
+  header.write('RIFF', 0); header.writeUInt32LE(36 + pcm.length, 4); header.write('WAVEfmt ', 8);
+  header.writeUInt32LE(16, 16); header.writeUInt16LE(1, 20); header.writeUInt16LE(2, 22);
+  header.writeUInt32LE(heard.rate, 24); header.writeUInt32LE(heard.rate * 4, 28); header.writeUInt16LE(4, 32);
+  header.writeUInt16LE(16, 34); header.write('data', 36); header.writeUInt32LE(pcm.length, 40);
+  const file = path.join(workDir('sound'), 'menu-music.wav');
+  fs.writeFileSync(file, Buffer.concat([header, pcm]));
+  check(heard.sides.every((c) => c > 0.99),
+        `the first ${seconds} s queued are the menu music, left and right (correlation ${heard.sides.map((c) => c.toFixed(4)).join(', ')}; ${file})`);
+}
+
+// The RMS of the last second the game queued to Web Audio, 0 to 1.
+async function loudness(page) {
+  return page.evaluate(() => {
+    let sum = 0, count = 0;
+    for (const buffer of window.queuedSound.slice(-Math.ceil(Module.quadruneAudio.sampleRate / 1024))) {
+      for (const x of buffer.getChannelData(0)) sum += x * x;
+      count += buffer.length;
+    }
+    return count ? Math.sqrt(sum / count) : 0;
+  });
+}
+
 async function withBrowser(options, body) {
   const server = options.real ? await startScoreServer(scoreServer, webRoot, workDir('server'))
                               : await startServer(webRoot, options);
@@ -146,12 +213,13 @@ const cases = {
   async menu() {
     await withBrowser({}, async (server, browser, log) => {
       const navigation = Date.now();
-      const page = await openPage(browser, server.origin + '/play/', log);
+      const page = await openPage(browser, server.origin + '/play/', log, keepQueuedSound);
       await startGame(page);
       await pointAt(page, 620, 470);
       console.log(`the main loop ran ${Date.now() - navigation} ms after navigation (a key pressed at the first screen)`);
       await waitFor('sound queued to Web Audio', () => page.evaluate(() => Module.quadruneAudioNext > 0), 10);
       check(true, "the game's mixer feeds Web Audio");
+      await checkMenuMusic(page);
       const rest = await matchesReference(page, 'menu', 20);
       const wrong = await compareShot(page, await shot(page), reference('menu-exit'));
       check(!matches(wrong), `the tolerance tells the menu from its EXIT highlight (${(wrong.share * 100).toFixed(2)}% differ)`);
@@ -344,6 +412,35 @@ const cases = {
       await startGame(page);
       await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 120);
       check(!/refused/.test(await messages(page)), 'the watch link plays the game to its end');
+    });
+  },
+
+  // A browser that cannot decode Ogg: the game plays without the Ogg sounds,
+  // says so on the console, and its MP3 music still plays.
+  async noogg() {
+    function refuseOgg() {
+      const decode = OfflineAudioContext.prototype.decodeAudioData;
+      OfflineAudioContext.prototype.decodeAudioData = function (data, ...rest) {
+        if (new TextDecoder().decode(new Uint8Array(data, 0, 4)) === 'OggS') {
+          const refused = new DOMException('no Ogg here', 'EncodingError');
+          if (rest[1]) rest[1](refused);
+          return Promise.reject(refused);
+        }
+        return decode.call(this, data, ...rest);
+      };
+    }
+    await withBrowser({}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log, `(${refuseOgg})(); (${keepQueuedSound})();`);
+      await startGame(page);
+      for (const file of ['menumusa.ogg', 'pilip.ogg', 'plip2.ogg'])
+        check(log.some((line) => line.includes('cannot decode data/audio/' + file)), `the console says ${file} cannot be decoded`);
+      await pointAt(page, 129, 102);
+      await matchesReference(page, 'menu-play', 20);
+      const menuSound = await loudness(page);
+      await click(page);
+      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await waitFor('the game music', async () => (await loudness(page)) > 0.01, 20);
+      check(menuSound < 0.001, `the menu, without its Ogg music, is silent (RMS ${menuSound.toFixed(4)})`);
     });
   },
 
