@@ -191,6 +191,14 @@ async function loudness(page) {
   });
 }
 
+// PLAY under the pointer, as natively, then clicked: the game begins.
+async function clickPlay(page) {
+  await pointAt(page, 129, 102);
+  await matchesReference(page, 'menu-play', 20);
+  await click(page);
+  await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+}
+
 async function withBrowser(options, body) {
   const server = options.real ? await startScoreServer(scoreServer, webRoot, workDir('server'))
                               : await startServer(webRoot, options);
@@ -247,10 +255,7 @@ const cases = {
       await pointAt(page, 250, 415);
       await click(page);
       await waitFor('config.dat saved', async () => (await savedFiles(page)).config, 20);
-      await pointAt(page, 129, 102);
-      await matchesReference(page, 'menu-play', 20);
-      await click(page);
-      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await clickPlay(page);
       for (const key of ['ArrowLeft', 'ArrowUp', 'Space', 'ArrowRight', 'ArrowDown', 'Space', 'ArrowLeft', 'Space']) {
         await page.keyboard.press(key, {delay: 60});
         const at = await passes(page);
@@ -336,10 +341,7 @@ const cases = {
     await withBrowser({}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/', log);
       await startGame(page);
-      await pointAt(page, 129, 102);
-      await matchesReference(page, 'menu-play', 20);
-      await click(page);
-      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await clickPlay(page);
       const before = await whiteWhereItSaysPaused(page);
       await page.evaluate(() => {
         Object.defineProperty(document, 'hidden', {configurable: true, get: () => true});
@@ -392,10 +394,7 @@ const cases = {
     await withBrowser({real: true}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/', log);
       await startGame(page);
-      await pointAt(page, 129, 102);
-      await matchesReference(page, 'menu-play', 20);
-      await click(page);
-      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await clickPlay(page);
       await playAndSend(page, ['ArrowLeft', 'Space', 'ArrowUp', 'Space']);
       const watch = await waitFor('the verified row on the leaderboard', async () => {
         const html = await (await fetch(server.origin + '/')).text();
@@ -450,10 +449,7 @@ const cases = {
     await withBrowser({scoresRefused: 1, host: 'localhost'}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/', log);
       await startGame(page);
-      await pointAt(page, 129, 102);
-      await matchesReference(page, 'menu-play', 20);
-      await click(page);
-      await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
+      await clickPlay(page);
       await page.keyboard.press('Escape', {delay: 60});
       await awaitSendPrompt(page);
       const prompt = {x: 0, y: 405, width: 640, height: 75};  // SEND SCORE TO, then LOCALHOST? Y/N
