@@ -101,12 +101,14 @@ Replay committed(const char* name) {
 }
 }  // namespace
 
-// Games recorded from the real game: a change to the rules that alters play
-// stops them ending as they did.
+// Games recorded from the real game, and by the bot for the other two modes:
+// a change to the rules that alters play stops them ending as they did.
 TEST(Replays, RecordedGamesPlayAgainToTheirRows) {
     const std::pair<const char*, const char*> games[] = {
         {"free-play-51s.qrp", "FREE PLAY VELMO: score 120, 3 blocks, 50.683 s"},
         {"time-attack-game-over.qrp", "TIMEATTACK VELMO: score 360, 12 blocks, 59.634 s"},
+        {"hardcore-bot.qrp", "HARDCORE BOT: score 330, 12 blocks, 20.348 s"},
+        {"hundred-moves-bot.qrp", "100 MOVES BOT: score 210, 6 blocks, 20.348 s"},
     };
     for (auto [name, result] : games) {
         Replay replay = committed(name);

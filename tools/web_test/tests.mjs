@@ -499,6 +499,22 @@ const cases = {
     });
   },
 
+  // The two modes no other page test plays: native replays of each hold in
+  // the page's own rules and play to their end.
+  async modes() {
+    const replays = {hardcore: nativeReplay('hardcore-bot.qrp'), hundred: nativeReplay('hundred-moves-bot.qrp')};
+    await withBrowser({replays}, async (server, browser, log) => {
+      for (const id of Object.keys(replays)) {
+        const page = await openPage(browser, server.origin + '/play/?replay=' + id, log);
+        await startGame(page);
+        await page.keyboard.down('ArrowRight');  // plays fast while held
+        await waitFor(id + ' to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 120);
+        check(!/refused/.test(await messages(page)), `the ${id} replay holds in the page and plays to its end`);
+        await page.close();
+      }
+    });
+  },
+
   // Each bad input gives a clear message in the page.
   async bad() {
     const good = nativeReplay('free-play-51s.qrp');
