@@ -289,6 +289,8 @@ FAULTS = [
      "after today's deal every game is TIMEATTACK, whatever the options chose"),
     ("app-daily-first-frame-unrecorded", "src/app/daily_game.cpp", "    delayMs(0);\n", "",
      "a daily game's replay is refused: its first frame was played but not recorded"),
+    ("web-gl-viewport-stale", "src/web/gl_shadow_state.cpp", "    state.viewportKnown_ = true;\n    glViewport",
+     "    glViewport", "in the browser text lands where the first viewport put it, not the current one"),
     ("web-prompt-built-in-domain", "src/web/browser_seams.cpp", "{submitScore, drawText, pageHostName}",
      "{submitScore, drawText, builtInScoreDomain}", "the page asks to send the score to a host that is not its own"),
     ("web-daily-ignored", "web/quadrune_pre.js", "Module.arguments = ['--daily'];", "Module.arguments = [];",

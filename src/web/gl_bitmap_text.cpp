@@ -46,10 +46,9 @@ struct Window {
 };
 
 Window currentWindow() {
-    Window w{{0, 0, 0, 0}, {0, 1}};
-    glGetIntegerv(GL_VIEWPORT, w.viewport);
-    glGetFloatv(GL_DEPTH_RANGE, w.depthRange);
-    return w;
+    ShadowState& state = shadowState();
+    const GLint* viewport = state.viewport();
+    return {{viewport[0], viewport[1], viewport[2], viewport[3]}, {state.depthRange[0], state.depthRange[1]}};
 }
 
 // The eye-space depth that an orthographic projection over [-1, 1] turns

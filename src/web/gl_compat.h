@@ -48,4 +48,6 @@
 #define gluPerspective quadrunePerspective
 #define glPushAttrib quadrunePushAttrib
 #define glPopAttrib quadrunePopAttrib
+#define glViewport quadruneViewport
+#define glDepthRange quadruneDepthRange
 #endif

@@ -36,6 +36,8 @@ void quadruneBindTexture(GLenum target, GLuint texture);
 void quadruneTexEnvi(GLenum target, GLenum name, GLint value);
 void quadruneHint(GLenum target, GLenum mode);
 void quadruneShadeModel(GLenum mode);
+void quadruneViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void quadruneDepthRange(GLclampd near, GLclampd far);
 
 // Selection mode.
 void quadruneSelectBuffer(GLsizei size, GLuint* buffer);

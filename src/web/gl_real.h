@@ -43,3 +43,5 @@
 #undef gluPerspective
 #undef glPushAttrib
 #undef glPopAttrib
+#undef glViewport
+#undef glDepthRange

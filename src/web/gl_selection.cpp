@@ -5,6 +5,7 @@
 
 #include "web/gl_clipping.h"
 #include "web/gl_layer.h"
+#include "web/gl_shadow_state.h"
 #include "web/gl_real.h"
 
 namespace {
@@ -149,9 +150,7 @@ void selectionVertex(GLfloat x, GLfloat y, GLfloat z, GLfloat w) { selection().v
 
 void selectionEnd() {
     Selection& s = selection();
-    GLfloat depthRange[2] = {0, 1};
-    glGetFloatv(GL_DEPTH_RANGE, depthRange);
-    DepthRange range{depthRange[0], depthRange[1]};
+    DepthRange range{shadowState().depthRange[0], shadowState().depthRange[1]};
     std::vector<ClipVertex> clip = toClipSpace(s.vertices);
     s.vertices.clear();
     if (s.primitive == GL_POINTS) {

@@ -8,6 +8,12 @@ bool ShadowState::isEnabled(GLenum cap) const {
     return found != enabled.end() && found->second;
 }
 
+const GLint* ShadowState::viewport() {
+    if (!viewportKnown_) glGetIntegerv(GL_VIEWPORT, viewport_);
+    viewportKnown_ = true;
+    return viewport_;
+}
+
 ShadowState& shadowState() {
     static ShadowState state;
     return state;
@@ -19,4 +25,19 @@ void setCapability(GLenum cap, bool on) {
         glEnable(cap);
     else
         glDisable(cap);
+}
+
+void quadruneViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    ShadowState& state = shadowState();
+    state.viewport_[0] = x, state.viewport_[1] = y, state.viewport_[2] = width, state.viewport_[3] = height;
+    state.viewportKnown_ = true;
+    glViewport(x, y, width, height);
+}
+
+void quadruneDepthRange(GLclampd near, GLclampd far) {
+    // GL clamps both ends to [0, 1].
+    auto clamped = [](GLclampd v) { return static_cast<GLfloat>(v < 0 ? 0 : v > 1 ? 1 : v); };
+    shadowState().depthRange[0] = clamped(near);
+    shadowState().depthRange[1] = clamped(far);
+    glDepthRange(near, far);
 }

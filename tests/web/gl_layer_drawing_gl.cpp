@@ -150,6 +150,27 @@ TEST_F(GlLayer, BitmapTextDrawsTheSamePixels) {
     }
 }
 
+// The layer keeps the viewport and the depth range rather than ask the
+// browser's GL for them; text must still land where GL puts it after both
+// change.
+TEST_F(GlLayer, BitmapTextFollowsTheViewportAndDepthRange) {
+    const LoadingCase& c = kLoadingLines[0];
+    Shot shots[2];
+    for (bool throughLayer : {false, true}) {
+        auto viewport = throughLayer ? quadruneViewport : glViewport;
+        auto depthRange = throughLayer ? quadruneDepthRange : glDepthRange;
+        startFrame();
+        viewport(40, 30, 320, 240);
+        depthRange(0.25, 0.75);
+        throughLayer ? layerShowLoadingScreen(c.line1, c.line2) : showLoadingScreen(c.line1, c.line2);
+        shots[throughLayer] = backBufferShot();
+        viewport(0, 0, 640, 480);
+        depthRange(0, 1);
+    }
+    EXPECT_GT(litPixels(shots[0]), 60);
+    EXPECT_EQ(differingPixels(shots[0], shots[1]), 0);
+}
+
 // The scene's lists (the block, the cursor's lines, the flash with its own
 // state changes), and a list calling lists, compiled and executed at once.
 void drawScene(bool throughLayer, float turn) {
