@@ -300,6 +300,9 @@ TEST_F(Screens, AScriptedGameFromItsOpeningFlashToGameOver) {
     std::string why;
     ASSERT_TRUE(loadReplayFile(files[0].c_str(), replay, why)) << why;
     EXPECT_EQ(replay.seed, script.seconds);
+    // The page test watches this game and holds it at the frames kept above.
+    EXPECT_EQ(readFileBytes(files[0].string()), readFileBytes(QUADRUNE_SOURCE_DIR "/tests/replays/scripted-time-attack.qrp"))
+        << "the game behind the pictures is no longer the one in tests/replays";
     ReplayVerdict verdict = checkReplay(replay);
     EXPECT_TRUE(verdict.matches) << verdict.why;
     EXPECT_EQ(verdict.frames, replay.frames.size());

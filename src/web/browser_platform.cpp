@@ -29,11 +29,18 @@ int browserPollEvent(SDL_Event* event) {
     return 1;
 }
 
+// Set by a test that wants to look at the picture of one pass: true while
+// the page asks the game to stand still after it.
+EM_JS(int, heldForALook, (), {
+    return Module.quadruneHoldAfterPass !== undefined && Module.quadrunePasses >= Module.quadruneHoldAfterPass ? 1 : 0;
+});
+
 // The mixer runs on the game's one thread: every sleep tops the browser's
 // queue of sound up first.
 void browserDelay(uint32_t ms) {
     pumpBrowserSound();
     native.delay(ms);
+    while (heldForALook()) native.delay(20);
 }
 
 EM_JS(int, askPageForFullScreen, (int on), {

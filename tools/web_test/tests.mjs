@@ -499,6 +499,27 @@ const cases = {
     });
   },
 
+  // A game's frames against the native pictures: the scripted game behind
+  // them, watched in the page and held at each pass they show. Not yet
+  // game-blocks-falling (pass 5): there the fading opening flash draws a
+  // bright blob in the middle of the page that Mesa does not draw.
+  async frames() {
+    const replays = {scripted: nativeReplay('scripted-time-attack.qrp')};
+    await withBrowser({replays}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/?replay=scripted', log);
+      await waitFor('the first screen', () => page.$eval('#prompt', (p) => /click|press/i.test(p.textContent)), 30);
+      const kept = [['game-opening-flash', 1], ['game-cursor-corner', 155],
+                    ['game-swap-halfway', 171], ['game-glows', 180], ['game-paused', 181], ['game-over', 789]];
+      await page.evaluate((pass) => { Module.quadruneHoldAfterPass = pass; }, kept[0][1]);
+      await page.keyboard.press('Space');
+      for (const [name, pass] of kept) {
+        await page.evaluate((held) => { Module.quadruneHoldAfterPass = held; }, pass);
+        await waitFor('pass ' + pass, async () => (await passes(page)) === pass, 90);
+        await matchesReference(page, name, 10);
+      }
+    });
+  },
+
   // The two modes no other page test plays: native replays of each hold in
   // the page's own rules and play to their end.
   async modes() {
