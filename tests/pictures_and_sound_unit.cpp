@@ -10,6 +10,7 @@
 
 #include "render/png_loader.h"
 #include "sound/sound_decoder.h"
+#include "sound/sound_library.h"
 #include "sound/sound_mixer.h"
 #include "reference.h"
 #include "sound/sound_channels.h"
@@ -101,41 +102,36 @@ std::string writeMonoClick() {
     return "mono.wav";
 }
 
-// The mixer and its music feed, driven block by block as the device's
-// callback and the feeding thread drive them.
+// The sound library as the game calls it, its output taken block by block
+// here as the device's callback and its feeding thread take it.
+bool openHere(uint32_t) { return true; }
+void closeHere() {}
+void unlocked() {}
+const SoundOutput here = {openHere, closeHere, unlocked, unlocked};
+
 struct MixingDesk {
-    ChannelSet channels;
+    SoundApi api = soundApiOver(here);
     std::vector<int16_t> heard;
-    MixingDesk() { resetChannels(channels, 32); }
-    void run(FSOUND_STREAM& music, size_t frames, bool keep) {
+    MixingDesk() { EXPECT_EQ(api.init(44100, 32, 0), 1); }
+    ~MixingDesk() {
+        api.close();
+        deviceSoundApi();  // the device plays again for whatever comes next
+    }
+    void run(size_t frames, bool keep) {
         int16_t block[kMixBlockFrames * 2];
         for (size_t done = 0; done < frames; done += kMixBlockFrames) {
             size_t n = std::min(kMixBlockFrames, frames - done);
-            decodeAhead(music);
-            mixChannels(channels, block, n);
+            decodeStreamsAhead();
+            mixSound(block, n);
             if (keep) heard.insert(heard.end(), block, block + 2 * n);
         }
     }
-    void playMusic(FSOUND_STREAM& music) {
-        SoundError error = SoundOk;
-        restartStream(music);
-        ASSERT_GE(startStream(channels, FSOUND_FREE, &music, error), 0);
-    }
-    void stopMusic(FSOUND_STREAM& music) {
-        stopChannel(channels, music.channel);
-        stopFeeding(music);
-    }
-    void play(FSOUND_SAMPLE& sample) {
-        SoundError error = SoundOk;
-        ASSERT_GE(startSample(channels, FSOUND_FREE, &sample, error), 0);
+    FSOUND_SAMPLE* load(const std::string& path) {
+        FSOUND_SAMPLE* sample = api.sampleLoad(FSOUND_FREE, path.c_str(), FSOUND_STEREO, 0, 0);
+        EXPECT_NE(sample, nullptr) << path;
+        return sample;
     }
 };
-
-FSOUND_SAMPLE loadSample(const std::string& path) {
-    FSOUND_SAMPLE sample;
-    EXPECT_EQ(decodeSoundFile(path.c_str(), 44100, sample.frames), SoundOk) << path;
-    return sample;
-}
 constexpr size_t ms(size_t milliseconds) { return milliseconds * 44100 / 1000; }
 }  // namespace
 
@@ -143,28 +139,28 @@ constexpr size_t ms(size_t milliseconds) { return milliseconds * 44100 / 1000; }
 // stop and a restart; then the loop point a whole piece later, with a boom
 // across it. Heard as the reference has it, within a small tolerance.
 TEST(Sound, AScriptedSequenceMixesAsTheReferenceHasIt) {
-    FSOUND_STREAM music;
-    ASSERT_EQ(openStream(music, QUADRUNE_SOURCE_DIR "/data/audio/muzaik.mp3", 44100, true), SoundOk);
     std::vector<int16_t> whole;
     ASSERT_EQ(decodeSoundFile(QUADRUNE_SOURCE_DIR "/data/audio/muzaik.mp3", 44100, whole), SoundOk);
     const size_t loopFrames = whole.size() / 2;
-    FSOUND_SAMPLE boom = loadSample(QUADRUNE_SOURCE_DIR "/data/audio/boom.mp3");
-    FSOUND_SAMPLE click = loadSample(QUADRUNE_SOURCE_DIR "/data/audio/pilip.ogg");
-    FSOUND_SAMPLE mono = loadSample(writeMonoClick());
     MixingDesk desk;
-    desk.playMusic(music);
-    desk.run(music, ms(100), true);
-    desk.play(click);
-    desk.run(music, ms(100), true);
-    desk.play(mono);
-    desk.run(music, ms(200), true);
-    desk.stopMusic(music);
-    desk.run(music, ms(100), true);
-    desk.playMusic(music);
-    desk.run(music, ms(200), true);
-    desk.run(music, loopFrames - ms(200) - ms(250), false);
-    desk.run(music, ms(150), true);
-    desk.play(boom);
-    desk.run(music, ms(350), true);
+    FSOUND_STREAM* music = desk.api.streamOpen(QUADRUNE_SOURCE_DIR "/data/audio/muzaik.mp3", FSOUND_LOOP_NORMAL, 0, 0);
+    ASSERT_NE(music, nullptr);
+    FSOUND_SAMPLE* boom = desk.load(QUADRUNE_SOURCE_DIR "/data/audio/boom.mp3");
+    FSOUND_SAMPLE* click = desk.load(QUADRUNE_SOURCE_DIR "/data/audio/pilip.ogg");
+    FSOUND_SAMPLE* mono = desk.load(writeMonoClick());
+    ASSERT_GE(desk.api.streamPlay(FSOUND_FREE, music), 0);
+    desk.run(ms(100), true);
+    desk.api.playSound(FSOUND_FREE, click);
+    desk.run(ms(100), true);
+    desk.api.playSound(FSOUND_FREE, mono);
+    desk.run(ms(200), true);
+    desk.api.streamStop(music);
+    desk.run(ms(100), true);
+    ASSERT_GE(desk.api.streamPlay(FSOUND_FREE, music), 0);
+    desk.run(ms(200), true);
+    desk.run(loopFrames - ms(200) - ms(250), false);
+    desk.run(ms(150), true);
+    desk.api.playSound(FSOUND_FREE, boom);
+    desk.run(ms(350), true);
     EXPECT_TRUE(matchesReferenceSound(desk.heard, "mixed-sequence"));
 }
