@@ -500,9 +500,9 @@ const cases = {
   },
 
   // A game's frames against the native pictures: the scripted game behind
-  // them, watched in the page and held at each pass they show. Not yet
-  // game-blocks-falling (pass 5): there the fading opening flash draws a
-  // bright blob in the middle of the page that Mesa does not draw.
+  // them, watched in the page and held at each pass they show. Not
+  // game-blocks-falling (pass 5): watched, natively too, the fading opening
+  // flash has glows over the board's gaps that the live game's picture lacks.
   async frames() {
     const replays = {scripted: nativeReplay('scripted-time-attack.qrp')};
     await withBrowser({replays}, async (server, browser, log) => {
