@@ -119,6 +119,18 @@ TEST(Replays, RecordedGamesPlayAgainToTheirRows) {
     }
 }
 
+// Played again without drawing, a game's glows are never aged away. They
+// must not stay behind: the server checks game after game on the one board,
+// and a watched game would open with the last check's glows.
+TEST(Replays, CheckingLeavesNoGlowsBehind) {
+    gameState.board.particles.clear();
+    for (int round = 0; round < 3; ++round) {
+        ReplayVerdict verdict = checkReplay(committed("time-attack-game-over.qrp"));
+        ASSERT_TRUE(verdict.matches) << verdict.why;
+        EXPECT_EQ(gameState.board.particles.size(), 0u) << "after check " << round;
+    }
+}
+
 TEST(Replays, ForgedGamesAreRefusedWithTheirReason) {
     const Replay genuine = committed("time-attack-game-over.qrp");
     auto scaleTicks = [](Replay& r, double factor) {

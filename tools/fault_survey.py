@@ -300,6 +300,8 @@ FAULTS = [
      "raw.window.event == SDL_WINDOWEVENT_FOCUS_LOST", "a game in a hidden tab runs on unseen"),
     ("web-upload-body-cut", "src/web/fetch_net.cpp", "body : HEAPU8.slice(body, body + length),",
      "body : HEAPU8.slice(body, body + length - 1),", "scores sent from the page arrive a byte short"),
+    ("rules-check-keeps-glows", "src/rules/replay_check.cpp", "    gameState.board.particles.clear();\n", "",
+     "a watched game opens with glows never played, and the server keeps every glow it ever checked"),
     ("rules-daily-any-mode", "src/rules/daily_deal.cpp", "if (mode != TimeAttack || seed % kSecondsADay != 0)",
      "if (seed % kSecondsADay != 0)", "a FREE PLAY game begun at midnight enters the day's TIMEATTACK board"),
     ("server-daily-every-game", "server/replay_intake.cpp",

@@ -87,7 +87,8 @@ void takeOverReplayStart(GameState& state, const Replay& replay) {
     state.cursorRow = replay.startRow;
 }
 
-ReplayVerdict checkReplay(const Replay& replay) {
+namespace {
+ReplayVerdict playAgain(const Replay& replay) {
     ReplayVerdict verdict;
     if (!modeFacts(replay.mode)) return fail(verdict, "mode " + std::to_string(replay.mode) + " is no game mode");
     if (replay.startColumn < 0 || replay.startColumn > 4 || replay.startRow < 0 || replay.startRow > 8)
@@ -122,6 +123,15 @@ ReplayVerdict checkReplay(const Replay& replay) {
         if (feed.ranOut) return fail(verdict, "frame " + std::to_string(frame) + " lacks the clock's readings");
     }
     return fail(verdict, "the game never ends");
+}
+}  // namespace
+
+ReplayVerdict checkReplay(const Replay& replay) {
+    ReplayVerdict verdict = playAgain(replay);
+    // Only drawing ages the glows away, and nothing was drawn: left, they
+    // would pile up check after check and open a watched game.
+    gameState.board.particles.clear();
+    return verdict;
 }
 
 std::string describeResult(int mode, const HighscoreEntry& row) {

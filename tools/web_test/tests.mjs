@@ -500,15 +500,13 @@ const cases = {
   },
 
   // A game's frames against the native pictures: the scripted game behind
-  // them, watched in the page and held at each pass they show. Not
-  // game-blocks-falling (pass 5): watched, natively too, the fading opening
-  // flash has glows over the board's gaps that the live game's picture lacks.
+  // them, watched in the page and held at each pass they show.
   async frames() {
     const replays = {scripted: nativeReplay('scripted-time-attack.qrp')};
     await withBrowser({replays}, async (server, browser, log) => {
       const page = await openPage(browser, server.origin + '/play/?replay=scripted', log);
       await waitFor('the first screen', () => page.$eval('#prompt', (p) => /click|press/i.test(p.textContent)), 30);
-      const kept = [['game-opening-flash', 1], ['game-cursor-corner', 155],
+      const kept = [['game-opening-flash', 1], ['game-blocks-falling', 5], ['game-cursor-corner', 155],
                     ['game-swap-halfway', 171], ['game-glows', 180], ['game-paused', 181], ['game-over', 789]];
       await page.evaluate((pass) => { Module.quadruneHoldAfterPass = pass; }, kept[0][1]);
       await page.keyboard.press('Space');
