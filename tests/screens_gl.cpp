@@ -157,6 +157,10 @@ TEST_F(Screens, HighscoresOfEachModeWithTheNewRowMarked) {
         showHighscores(mode, row);
         EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "highscores-mode" + std::to_string(mode)));
     }
+    // A game that entered no row: the table as it was, nothing marked.
+    script.push(SDL_KEYDOWN, SDLK_n);
+    showHighscores(FreePlay, kNotEntered);
+    EXPECT_TRUE(matchesReferencePicture(backBufferShot(), "highscores-not-entered"));
 }
 
 TEST_F(Screens, UploadProgressThenSentOrFailed) {

@@ -199,6 +199,21 @@ async function clickPlay(page) {
   await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
 }
 
+// highscore.dat with FREE PLAY's table as the native highscore pictures
+// fill it (FREE0 to FREE9), the other tables empty: eight tables of ten
+// 120-byte rows, then 'Y' at byte 9600.
+function freePlayTable() {
+  const file = Buffer.alloc(9608);
+  for (let row = 0; row < 10; ++row) {
+    const at = row * 120;
+    file.write('FREE' + row, at, 'latin1');
+    file.writeUInt32LE(98765 - 37 * row, at + 56);
+    file.writeUInt32LE(4321 - 407 * row, at + 64);
+  }
+  file.write('Y', 9600, 'latin1');
+  return file;
+}
+
 async function withBrowser(options, body) {
   const server = options.real ? await startScoreServer(scoreServer, webRoot, workDir('server'))
                               : await startServer(webRoot, options);
@@ -440,6 +455,25 @@ const cases = {
       await waitFor('the game screen', async () => !matches(await compareShot(page, await shot(page), reference('menu-play'))), 20);
       await waitFor('the game music', async () => (await loudness(page)) > 0.01, 20);
       check(menuSound < 0.001, `the menu, without its Ogg music, is silent (RMS ${menuSound.toFixed(4)})`);
+    });
+  },
+
+  // The highscore screen against the native picture: the page's saves are
+  // given the table that picture shows, and a short game enters no row.
+  async highscores() {
+    await withBrowser({host: 'localhost'}, async (server, browser, log) => {
+      const page = await openPage(browser, server.origin + '/play/', log);
+      await startGame(page);
+      await page.evaluate((bytes) => {
+        FS.writeFile(Module.quadruneSaves.dir + '/highscore.dat', new Uint8Array(bytes));
+      }, Array.from(freePlayTable()));
+      await savedFiles(page);
+      await page.reload({waitUntil: 'load'});
+      await startGame(page);
+      await clickPlay(page);
+      await page.keyboard.press('Escape', {delay: 60});
+      await awaitSendPrompt(page);
+      await matchesReference(page, 'highscores-not-entered', 20);
     });
   },
 
