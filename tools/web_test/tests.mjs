@@ -265,6 +265,8 @@ const cases = {
       await matchesReference(page, 'menu-options', 20);
       await click(page);
       await waitFor('the options page', async () => !matches(await compareShot(page, await shot(page), reference('menu-options'))), 20);
+      await pointAt(page, 620, 470);
+      await matchesReference(page, 'options-mode1', 20);  // a fresh player's options
       await pointAt(page, 200, 115);
       await click(page);
       await pointAt(page, 250, 415);
