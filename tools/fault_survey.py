@@ -291,6 +291,8 @@ FAULTS = [
      "a daily game's replay is refused: its first frame was played but not recorded"),
     ("web-gl-viewport-stale", "src/web/gl_shadow_state.cpp", "    state.viewportKnown_ = true;\n    glViewport",
      "    glViewport", "in the browser text lands where the first viewport put it, not the current one"),
+    ("web-music-skips-when-slow", "src/web/browser_sound.cpp", "        decodeStreamsAhead();\n        mixSound(", "        mixSound(",
+     "in the page the music skips and stops once the decoded start is played"),
     ("web-prompt-built-in-domain", "src/web/browser_seams.cpp", "{submitScore, drawText, pageHostName}",
      "{submitScore, drawText, builtInScoreDomain}", "the page asks to send the score to a host that is not its own"),
     ("web-daily-ignored", "web/quadrune_pre.js", "Module.arguments = ['--daily'];", "Module.arguments = [];",

@@ -53,12 +53,14 @@ const SoundOutput page = {openPage, closePage, noLock, noLock};
 
 void pumpBrowserSound() {
     if (!playing) return;
-    decodeStreamsAhead();
     // A tab in the background gets its timers slowed: never mix more than a
     // queue's worth in one go.
     for (int blocks = 0; blocks < 16; ++blocks) {
         double ahead = pageAudioAhead();
         if (ahead < 0 || ahead >= kQueueAheadSeconds) return;
+        // Before every block: after a slow pass the queue takes more blocks
+        // than one turn of decoding holds, and the music would skip.
+        decodeStreamsAhead();
         mixSound(block, kMixBlockFrames);
         queuePageAudio(block, static_cast<int>(kMixBlockFrames));
     }
