@@ -62,16 +62,8 @@ protected:
         ASSERT_TRUE(game.waitForOutput("..done.\n", 20000)) << game.out() << game.err();
     }
     Shot stillShot(Area area, int timeoutMs = 20000) {
-        Shot last = window.shot();
-        auto taken = std::chrono::steady_clock::now();
-        waitFor([&] {
-            if (std::chrono::steady_clock::now() - taken < std::chrono::milliseconds(500)) return false;
-            Shot next = window.shot();
-            bool still = next.sameIn(last, area);
-            last = std::move(next);
-            taken = std::chrono::steady_clock::now();
-            return still;
-        }, timeoutMs);
+        Shot last;
+        window.waitStill(area, last, timeoutMs);
         return last;
     }
     // A press the board answers: the cursor moves, or a pair swaps. The

@@ -44,19 +44,7 @@ protected:
         waitStill(area, last, timeoutMs);
         return last;
     }
-    // False when the area still changed at the deadline; `last` is the last picture.
-    bool waitStill(Area area, Shot& last, int timeoutMs) {
-        last = window.shot();
-        auto taken = std::chrono::steady_clock::now();
-        return waitFor([&] {
-            if (std::chrono::steady_clock::now() - taken < std::chrono::milliseconds(500)) return false;
-            Shot next = window.shot();
-            bool still = next.sameIn(last, area);
-            last = std::move(next);
-            taken = std::chrono::steady_clock::now();
-            return still;
-        }, timeoutMs);
-    }
+    bool waitStill(Area area, Shot& last, int timeoutMs) { return window.waitStill(area, last, timeoutMs); }
     GameWindow window;
 };
 

@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -165,6 +167,19 @@ Shot GameWindow::waitForShot(const Shows& shows, int timeoutMs) const {
     Shot last;
     waitFor([&] { return shows(last = shot()); }, timeoutMs);
     return last;
+}
+
+bool GameWindow::waitStill(Area area, Shot& last, int timeoutMs) const {
+    last = shot();
+    auto taken = std::chrono::steady_clock::now();
+    return waitFor([&] {
+        if (std::chrono::steady_clock::now() - taken < std::chrono::milliseconds(500)) return false;
+        Shot next = shot();
+        bool still = next.sameIn(last, area);
+        last = std::move(next);
+        taken = std::chrono::steady_clock::now();
+        return still;
+    }, timeoutMs);
 }
 
 bool GameWindow::press(const char* keysym, const Shows& shows, int timeoutMs) {

@@ -61,6 +61,9 @@ public:
     bool click(int x, int y, const Shows& shows);
     // Waits for a picture that passes `shows`; returns the last one taken.
     Shot waitForShot(const Shows& shows, int timeoutMs = 5000) const;
+    // Waits until `area` stays the same over half a second; false when it
+    // still changed at the deadline. `last` is the last picture taken.
+    bool waitStill(Area area, Shot& last, int timeoutMs) const;
 
 private:
     void forgetRedraws();
