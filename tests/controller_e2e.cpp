@@ -106,7 +106,9 @@ void Controller::playsTheWholeGame(bool eventsToo) {
     ASSERT_NO_FATAL_FAILURE(playFromTheMenu());
     std::vector<int> pressed;  // in the game, where its replay begins
     stillShot(kBoard);  // the opening blocks down
-    for (int step = 0; step < 4; ++step) {
+    // Down to the bottom row from the top: the deal leaves higher rows
+    // empty often enough that no pair there could be swapped.
+    for (int step = 0; step < 8; ++step) {
         bool dpad = step % 2 == 0;
         EXPECT_TRUE(boardAnswers([&] { return dpad ? pad.press(kPadDown) : pad.push(kStickAxisY, 32767); }))
             << (dpad ? "the d-pad" : "the stick") << " down, step " << step;
