@@ -197,6 +197,13 @@ async function loudness(page) {
 }
 
 // PLAY under the pointer, as natively, then clicked: the game begins.
+// From a watch link's page: the game plays again to its end, and holds.
+async function watchesToItsEnd(page) {
+  await startGame(page);
+  await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 120);
+  check(!/refused/.test(await messages(page)), 'the watch link plays the game to its end');
+}
+
 async function clickPlay(page) {
   await pointAt(page, 129, 102);
   await matchesReference(page, 'menu-play', 20);
@@ -427,9 +434,7 @@ const cases = {
         console.log('ok: the native game verifies the served replay: ' + out.trim());
       }
       await page.goto(server.origin + watch[1], {waitUntil: 'load'});
-      await startGame(page);
-      await waitFor('the replay to its end', () => page.$eval('#prompt', (p) => !p.hidden && /replay has ended/.test(p.textContent)), 120);
-      check(!/refused/.test(await messages(page)), 'the watch link plays the game to its end');
+      await watchesToItsEnd(page);
     });
   },
 
@@ -520,8 +525,10 @@ const cases = {
       check(board.seed === today, "today's board is of today's deal");
       check(board.rows[0].watch === '/play/?replay=' + board.rows[0].replay.match(/(\d+)\.qrp/)[1],
             "today's row has its watch link");
-      const html = await (await fetch(server.origin + '/daily')).text();
-      check(html.includes('href="/play/?daily"'), "today's board links the daily game in the page");
+      await page.goto(server.origin + '/daily', {waitUntil: 'load'});
+      check(await page.$('a[href="/play/?daily"]') !== null, "today's board links the daily game in the page");
+      await Promise.all([page.waitForNavigation({waitUntil: 'load'}), page.click(`a[href="${board.rows[0].watch}"]`)]);
+      await watchesToItsEnd(page);
     });
   },
 
