@@ -191,12 +191,33 @@ bool GameWindow::press(const char* keysym, const Shows& shows, int timeoutMs) {
 
 bool GameWindow::click(int x, int y, const Shows& shows) {
     moveMouse(x, y);
-    for (bool down : {true, false}) {
+    settle();  // the last release taken on its own, or the latch stays
+    button(true);
+    bool seen = holdUntil(shows, x, y);
+    button(false);
+    return seen;
+}
+
+// The menu draws only as events come, and a press may show only on the
+// next frame: a pixel's nudge now and then while held brings it.
+bool GameWindow::holdUntil(const Shows& shows, int x, int y) {
+    auto nudged = std::chrono::steady_clock::now();
+    int nudges = 0;
+    return waitFor([&] {
+        if (shows(shot())) return true;
+        if (std::chrono::steady_clock::now() - nudged > std::chrono::milliseconds(100))
+            moveMouse(x + ++nudges % 2, y), nudged = std::chrono::steady_clock::now();
+        return false;
+    }, 5000);
+}
+
+// Long quiet after a redraw: the menu, drawn once an event, has then
+// taken every event sent before.
+void GameWindow::settle() {
+    waitFor([&] {
         forgetRedraws();
-        button(down);
-        waitForRedraw(2000);
-    }
-    return shows(waitForShot(shows));
+        return !waitForRedraw(300);
+    }, 3000);
 }
 
 void GameWindow::forgetRedraws() {

@@ -54,10 +54,10 @@ public:
     using Shows = std::function<bool(const Shot&)>;
     // Presses, waits until the picture shows the press took effect, lets go.
     bool press(const char* keysym, const Shows& shows, int timeoutMs = 5000);
-    // Presses and releases the button, each time waiting for the game to
-    // redraw, then waits for the picture to show the effect. The menu reads
-    // the button's state, not its events: a press and release read together
-    // would be lost, and it draws only when an event comes.
+    // Presses once the game has taken every earlier event, holds the button
+    // until the picture shows the press took effect, and lets go. The menu
+    // reads the button's state as it takes each event: a press and release,
+    // or a release and the next press, taken in one look would be lost.
     bool click(int x, int y, const Shows& shows);
     // Waits for a picture that passes `shows`; returns the last one taken.
     Shot waitForShot(const Shows& shows, int timeoutMs = 5000) const;
@@ -66,6 +66,8 @@ public:
     bool waitStill(Area area, Shot& last, int timeoutMs) const;
 
 private:
+    bool holdUntil(const Shows& shows, int x, int y);
+    void settle();
     void forgetRedraws();
     bool waitForRedraw(int timeoutMs);
     struct _XDisplay* display_ = nullptr;
