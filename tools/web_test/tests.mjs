@@ -196,7 +196,6 @@ async function loudness(page) {
   });
 }
 
-// PLAY under the pointer, as natively, then clicked: the game begins.
 // From a watch link's page: the game plays again to its end, and holds.
 async function watchesToItsEnd(page) {
   await startGame(page);
@@ -204,6 +203,7 @@ async function watchesToItsEnd(page) {
   check(!/refused/.test(await messages(page)), 'the watch link plays the game to its end');
 }
 
+// PLAY under the pointer, as natively, then clicked: the game begins.
 async function clickPlay(page) {
   await pointAt(page, 129, 102);
   await matchesReference(page, 'menu-play', 20);
